@@ -1,0 +1,19 @@
+# Sourced by the set-up scripts: installs Debian packages that are not installed yet.
+
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$' \
+            || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local as_root=()
+    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    echo "Installing ${missing[*]}"
+    "${as_root[@]}" apt-get update -q
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# What building and running the program needs.
+BuildPackages=(g++ cmake ninja-build qt6-base-dev fonts-ipafont-gothic)

@@ -1,0 +1,167 @@
+#include "chart/chart.h"
+#include "record/recordreader.h"
+#include "record/samplemonth.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace bbt {
+namespace {
+
+struct Call {
+    enum Kind { Line, Box } kind;
+    float x1, y1, x2, y2;
+    RgbColour colour;
+
+    friend bool operator==(const Call &, const Call &) = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const Call &call)
+{
+    return out << (call.kind == Call::Line ? "Line(" : "Box(") << call.x1 << ',' << call.y1 << " - "
+               << call.x2 << ',' << call.y2 << " rgb " << int(call.colour.red) << ','
+               << int(call.colour.green) << ',' << int(call.colour.blue) << ')';
+}
+
+class RecordingSurface final : public ChartSurface {
+public:
+    std::vector<Call> calls;
+
+    void DrawLine(float x1, float y1, float x2, float y2, RgbColour colour) override
+    {
+        calls.push_back({Call::Line, x1, y1, x2, y2, colour});
+    }
+    void DrawBox(float x1, float y1, float x2, float y2, RgbColour colour) override
+    {
+        calls.push_back({Call::Box, x1, y1, x2, y2, colour});
+    }
+
+    std::vector<Call> Coloured(RgbColour colour) const
+    {
+        std::vector<Call> found;
+        for (const Call &call : calls)
+            if (call.colour == colour)
+                found.push_back(call);
+        return found;
+    }
+};
+
+constexpr int GridLineCount = 62;
+
+struct Month {
+    DayTemperatureTable temperature{};
+    DayFlagTable flag{};
+};
+
+Month SampleMonth()
+{
+    std::u16string text;
+    for (std::u16string_view line : SampleLines)
+        (text += line) += u"\r\n";
+    Month month;
+    std::u16string_view remaining = text;
+    TakeLine(remaining, u"\r\n");
+    ReadRecords(remaining, u"\r\n", month.temperature, month.flag, NumberLocale{});
+    return month;
+}
+
+TEST(DrawChart, EmptyTablesDrawTheGridAndNothingElse)
+{
+    RecordingSurface surface;
+    DrawChart(surface, {}, {}, true);
+    ASSERT_EQ(surface.calls.size(), GridLineCount);
+
+    for (int step = 0; step <= StepCount; ++step) {
+        const float y = 800.0f + 150.0f * step;
+        const RgbColour colour = step % 10 == 0 ? MajorGridColour : MinorGridColour;
+        EXPECT_EQ(surface.calls[step], (Call{Call::Line, 1200, y, 7200, y, colour})) << "level " << step;
+    }
+    for (int day = 1; day <= DayCount; ++day) {
+        const float x = 1000.0f + 200.0f * day;
+        const bool major = day == 1 || day == 10 || day == 20 || day == 30;
+        EXPECT_EQ(surface.calls[StepCount + day], (Call{Call::Line, x, 800, x, 5300, major ? MajorGridColour : MinorGridColour}))
+            << "day " << day;
+    }
+}
+
+TEST(DrawChart, SampleMonthCurveBridgesDaysWithoutReading)
+{
+    const Month month = SampleMonth();
+    RecordingSurface surface;
+    DrawChart(surface, month.temperature, month.flag, false);
+
+    const std::vector<Call> curve = surface.Coloured(CurveColour);
+    ASSERT_EQ(curve.size(), 22u);
+    EXPECT_EQ(surface.calls.size(), GridLineCount + 22u);
+    EXPECT_TRUE(surface.Coloured(MarkerColour).empty());
+
+    const Call &bridge = curve[1];
+    EXPECT_EQ(bridge.x1, 1400.0f);
+    EXPECT_EQ(bridge.x2, 2000.0f);
+    EXPECT_FLOAT_EQ(bridge.y1, static_cast<float>(TemperatureY(36.31)));
+    EXPECT_FLOAT_EQ(bridge.y2, static_cast<float>(TemperatureY(36.23)));
+    for (std::size_t i = 1; i < curve.size(); ++i)
+        EXPECT_EQ(curve[i].x1, curve[i - 1].x2) << "segments join end to start";
+}
+
+TEST(DrawChart, CheckDayMarkersFollowTheSegmentEndingAtTheirDay)
+{
+    const Month month = SampleMonth();
+    RecordingSurface surface;
+    DrawChart(surface, month.temperature, month.flag, true);
+
+    std::vector<float> markerDays;
+    for (std::size_t i = GridLineCount; i < surface.calls.size(); ++i) {
+        const Call &call = surface.calls[i];
+        if (call.kind != Call::Box)
+            continue;
+        EXPECT_EQ(call.colour, MarkerColour);
+        EXPECT_EQ(call.x2 - call.x1, 200.0f);
+        EXPECT_EQ(call.y1, 5250.0f);
+        EXPECT_EQ(call.y2, 5350.0f);
+        const float dayX = (call.x1 + call.x2) / 2;
+        markerDays.push_back((dayX - 1000.0f) / 200.0f);
+        ASSERT_EQ(surface.calls[i - 1].kind, Call::Line);
+        EXPECT_EQ(surface.calls[i - 1].x2, dayX) << "box follows the segment that ends at its day";
+    }
+    EXPECT_EQ(markerDays, (std::vector<float>{12, 13, 15, 16, 17, 18, 30, 31}));
+    EXPECT_EQ(surface.Coloured(CurveColour).size(), 22u);
+}
+
+TEST(DrawChart, SingleReadingDrawsNoSegmentButItsMarker)
+{
+    DayTemperatureTable temperature{};
+    DayFlagTable flag{};
+    temperature[1] = 36.5;
+    flag[1] = 1;
+    RecordingSurface surface;
+    DrawChart(surface, temperature, flag, true);
+    ASSERT_EQ(surface.calls.size(), GridLineCount + 1u);
+    EXPECT_EQ(surface.calls.back(), (Call{Call::Box, 1100, 5250, 1300, 5350, MarkerColour}));
+}
+
+TEST(TemperatureY, MapsTheGridBoundsAndBeyond)
+{
+    const struct {
+        double temperature;
+        double y;
+    } cases[] = {{35.0, 5300}, {36.5, 3050}, {38.0, 800}, {42.0, -5200}};
+    for (const auto &c : cases)
+        EXPECT_NEAR(TemperatureY(c.temperature), c.y, 1e-9) << c.temperature;
+}
+
+TEST(DrawChart, ExtremeReadingsLieOnTheAxisAndFarAboveTheWindow)
+{
+    DayTemperatureTable temperature{};
+    temperature[3] = 35.0;
+    temperature[4] = 42.0;
+    RecordingSurface surface;
+    DrawChart(surface, temperature, {}, false);
+    ASSERT_EQ(surface.calls.size(), GridLineCount + 1u);
+    EXPECT_EQ(surface.calls.back(), (Call{Call::Line, 1600, 5300, 1800, -5200, CurveColour}));
+}
+
+} // namespace
+} // namespace bbt

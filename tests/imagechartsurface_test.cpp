@@ -1,0 +1,85 @@
+#include "chart/chart.h"
+#include "window/imagechartsurface.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+namespace bbt {
+namespace {
+
+constexpr QRgb White = qRgb(255, 255, 255);
+constexpr QRgb Major = qRgb(10, 10, 10);
+constexpr QRgb Minor = qRgb(150, 150, 150);
+constexpr QRgb Red = qRgb(255, 0, 0);
+constexpr QRgb Pink = qRgb(255, 100, 255);
+
+// Days 5 and 6 at 36.5 degrees give a level red segment at y 3050; day 20 is a check day.
+QImage DrawTestMonth(qreal scale)
+{
+    QImage image(QSize(665, 433) * scale, QImage::Format_RGB32);
+    image.fill(White);
+    DayTemperatureTable temperature{};
+    DayFlagTable flag{};
+    temperature[5] = 36.5;
+    temperature[6] = 36.5;
+    temperature[20] = 36.0;
+    flag[20] = 1;
+    ImageChartSurface surface(image, scale);
+    DrawChart(surface, temperature, flag, true);
+    return image;
+}
+
+struct PixelCase {
+    const char *what;
+    int x, y;
+    QRgb colour;
+};
+
+void ExpectPixels(const QImage &image, std::initializer_list<PixelCase> cases)
+{
+    for (const PixelCase &c : cases)
+        EXPECT_EQ(image.pixel(c.x, c.y), c.colour) << c.what << " at " << c.x << ',' << c.y;
+}
+
+TEST(ImageChartSurface, DrawsTheChartOnItsPixelsAtRealSize)
+{
+    const QImage image = DrawTestMonth(1.0);
+    // A line at t twips covers pixel floor(t / 15).
+    ExpectPixels(image, {{"major 38.0 line", 100, 53, Major},
+                         {"minor 37.9 line", 100, 63, Minor},
+                         {"major day 1 line", 80, 100, Major},
+                         {"minor day 2 line", 93, 100, Minor},
+                         {"red curve from day 5 to day 6", 140, 203, Red},
+                         {"pink marker under day 20", 328, 351, Pink},
+                         {"white above the grid", 200, 40, White},
+                         {"white left of the grid", 60, 100, White},
+                         {"white inside a grid cell", 86, 58, White},
+                         {"white right of the grid", 490, 100, White}});
+}
+
+TEST(ImageChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
+{
+    const QImage image = DrawTestMonth(2.0);
+    ExpectPixels(image, {{"major 38.0 line, first device row", 200, 106, Major},
+                         {"major 38.0 line, second device row", 200, 107, Major},
+                         {"white just below it", 200, 108, White},
+                         {"major day 1 line, both columns", 159, 200, Major},
+                         {"major day 1 line, second column", 160, 200, Major},
+                         {"red curve", 280, 406, Red},
+                         {"pink marker", 656, 702, Pink}});
+}
+
+} // namespace
+} // namespace bbt
+
+int main(int argc, char **argv)
+{
+    // Images need a GUI application but no screen; the build lists the tests headless too.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

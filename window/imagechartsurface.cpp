@@ -1,0 +1,25 @@
+#include "window/imagechartsurface.h"
+
+#include "window/twipspainting.h"
+
+#include <QImage>
+
+namespace bbt {
+
+ImageChartSurface::ImageChartSurface(QImage &image, qreal scale)
+    : m_painter(&image)
+{
+    BeginTwips(m_painter, scale / TwipsPerPixel);
+}
+
+void ImageChartSurface::DrawLine(float x1, float y1, float x2, float y2, RgbColour colour)
+{
+    PaintChartLine(m_painter, x1, y1, x2, y2, colour);
+}
+
+void ImageChartSurface::DrawBox(float x1, float y1, float x2, float y2, RgbColour colour)
+{
+    PaintChartBox(m_painter, x1, y1, x2, y2, colour);
+}
+
+} // namespace bbt

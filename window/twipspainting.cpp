@@ -1,0 +1,38 @@
+#include "window/twipspainting.h"
+
+#include <QColor>
+#include <QPainter>
+#include <QPen>
+#include <QRectF>
+
+namespace bbt {
+
+namespace {
+
+constexpr qreal ChartLineWidth = TwipsPerPixel;
+
+QColor ToQColor(RgbColour colour)
+{
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+} // namespace
+
+void BeginTwips(QPainter &painter, qreal devicePixelsPerTwip)
+{
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setTransform(QTransform::fromScale(devicePixelsPerTwip, devicePixelsPerTwip));
+}
+
+void PaintChartLine(QPainter &painter, float x1, float y1, float x2, float y2, RgbColour colour)
+{
+    painter.setPen(QPen(ToQColor(colour), ChartLineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+}
+
+void PaintChartBox(QPainter &painter, float x1, float y1, float x2, float y2, RgbColour colour)
+{
+    painter.fillRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(), ToQColor(colour));
+}
+
+} // namespace bbt
