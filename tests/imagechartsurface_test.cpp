@@ -1,9 +1,9 @@
 #include "chart/chart.h"
 #include "window/imagechartsurface.h"
+#include "windowtestmain.h"
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 
 namespace bbt {
@@ -76,10 +76,5 @@ TEST(ImageChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
 
 int main(int argc, char **argv)
 {
-    // Images need a GUI application but no screen; the build lists the tests headless too.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return RunWindowTests(argc, argv);
 }

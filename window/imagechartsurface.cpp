@@ -1,7 +1,5 @@
 #include "window/imagechartsurface.h"
 
-#include "window/twipspainting.h"
-
 #include <QImage>
 
 namespace bbt {
@@ -14,12 +12,12 @@ ImageChartSurface::ImageChartSurface(QImage &image, qreal scale)
 
 void ImageChartSurface::DrawLine(float x1, float y1, float x2, float y2, RgbColour colour)
 {
-    PaintChartLine(m_painter, x1, y1, x2, y2, colour);
+    m_twips.DrawLine(x1, y1, x2, y2, colour);
 }
 
 void ImageChartSurface::DrawBox(float x1, float y1, float x2, float y2, RgbColour colour)
 {
-    PaintChartBox(m_painter, x1, y1, x2, y2, colour);
+    m_twips.DrawBox(x1, y1, x2, y2, colour);
 }
 
 } // namespace bbt

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/chartsurface.h"
+#include "window/twipspainting.h"
 
 #include <QPainter>
 
@@ -20,6 +21,7 @@ public:
 
 private:
     QPainter m_painter;
+    PainterChartSurface m_twips{m_painter};
 };
 
 } // namespace bbt

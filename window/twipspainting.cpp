@@ -24,15 +24,20 @@ void BeginTwips(QPainter &painter, qreal devicePixelsPerTwip)
     painter.setTransform(QTransform::fromScale(devicePixelsPerTwip, devicePixelsPerTwip));
 }
 
-void PaintChartLine(QPainter &painter, float x1, float y1, float x2, float y2, RgbColour colour)
+PainterChartSurface::PainterChartSurface(QPainter &painter)
+    : m_painter(painter)
 {
-    painter.setPen(QPen(ToQColor(colour), ChartLineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
 }
 
-void PaintChartBox(QPainter &painter, float x1, float y1, float x2, float y2, RgbColour colour)
+void PainterChartSurface::DrawLine(float x1, float y1, float x2, float y2, RgbColour colour)
 {
-    painter.fillRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(), ToQColor(colour));
+    m_painter.setPen(QPen(ToQColor(colour), ChartLineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    m_painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+}
+
+void PainterChartSurface::DrawBox(float x1, float y1, float x2, float y2, RgbColour colour)
+{
+    m_painter.fillRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(), ToQColor(colour));
 }
 
 } // namespace bbt

@@ -15,9 +15,17 @@ inline constexpr qreal TwipsPerPixel = 15.0;
 // antialiasing, so that chart lines fall on whole device pixels like ruled paper.
 void BeginTwips(QPainter &painter, qreal devicePixelsPerTwip);
 
-// The chart's primitives in twips, on a painter prepared by BeginTwips. Lines are one
-// screen pixel wide at real size, on screen and on paper alike.
-void PaintChartLine(QPainter &painter, float x1, float y1, float x2, float y2, RgbColour colour);
-void PaintChartBox(QPainter &painter, float x1, float y1, float x2, float y2, RgbColour colour);
+// Draws the chart on a painter prepared by BeginTwips. Lines are one screen pixel wide at
+// real size, on screen and on paper alike.
+class PainterChartSurface final : public ChartSurface {
+public:
+    explicit PainterChartSurface(QPainter &painter);
+
+    void DrawLine(float x1, float y1, float x2, float y2, RgbColour colour) override;
+    void DrawBox(float x1, float y1, float x2, float y2, RgbColour colour) override;
+
+private:
+    QPainter &m_painter;
+};
 
 } // namespace bbt

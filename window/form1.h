@@ -1,0 +1,64 @@
+#pragma once
+
+#include "chart/chartsurface.h"
+#include "record/daytables.h"
+#include "record/recordreader.h"
+#include "window/chartlayer.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace bbt {
+
+// The tool's one window: the yellow box the month is pasted into, the three buttons, the
+// title and axis labels, and the client area the chart is drawn on. Everything that is
+// drawn stays in a retained layer, so the chart survives being covered, minimised and
+// resized, and can be printed at the printer's resolution.
+class Form1 final : public QWidget, public ChartSurface {
+    Q_OBJECT
+
+public:
+    // Runs Form_Load, whose start-up message box is modal: the constructor returns when
+    // the user has closed it.
+    explicit Form1(const NumberLocale &locale, QWidget *parent = nullptr);
+
+    void DrawLine(float x1, float y1, float x2, float y2, RgbColour colour) override;
+    void DrawBox(float x1, float y1, float x2, float y2, RgbColour colour) override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void CreateControls();
+    void Form_Load();
+    void Text1_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+
+    QPushButton *Command1 = nullptr;
+    QPlainTextEdit *Text1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QLabel *Label2 = nullptr;
+    std::array<QLabel *, 8> Label3{};
+    QCheckBox *Check1 = nullptr;
+
+    QString LineSeparator;
+    DayTemperatureTable DayTemperature{};
+    DayFlagTable DayFlag{};
+    NumberLocale m_locale;
+    ChartLayer m_chart;
+};
+
+// The number conventions of the user's locale, for the flag field of the records.
+NumberLocale UserNumberLocale();
+
+} // namespace bbt
