@@ -132,6 +132,8 @@ TEST(Form1, StartsWithThePromptThenTheSampleMonthAndNoChart)
 
     const QImage shown = Grab(*form);
     EXPECT_EQ(shown.pixel(100, 53), White) << "no grid before the first drawing";
+    EXPECT_EQ(shown.pixel(500, 405), White) << "behind the check box's caption";
+    EXPECT_EQ(shown.pixel(618, 140), qRgb(255, 255, 192)) << "inside the data box";
     EXPECT_EQ(shown.pixel(80, 100), White);
 }
 

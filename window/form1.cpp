@@ -80,10 +80,10 @@ QLabel *CreateLabel(const QString &caption, QWidget *parent)
     return label;
 }
 
-void SetBackground(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+void SetBackground(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
-    palette.setColor(role, colour);
+    palette.setColor(widget->backgroundRole(), colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -111,7 +111,7 @@ Form1::Form1(const NumberLocale &locale, QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ApplicationTitle);
     setWindowIcon(QIcon(QStringLiteral(":/icons/bbtchart.xpm")));
-    SetBackground(this, QPalette::Window, Background);
+    SetBackground(this, Background);
     resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
     CreateControls();
     Form_Load();
@@ -130,8 +130,7 @@ void Form1::CreateControls()
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Text1->setTabChangesFocus(true);
     Text1->setAccessibleName(QStringLiteral("記録"));
-    SetBackground(Text1->viewport(), QPalette::Base, DataBoxBackground);
-    SetBackground(Text1, QPalette::Base, DataBoxBackground);
+    SetBackground(Text1->viewport(), DataBoxBackground);
 
     Command2 = new QPushButton(QStringLiteral("Clear"), this);
     PlaceInTwips(Command2, 8280, 120, 1215, 375);
@@ -155,7 +154,7 @@ void Form1::CreateControls()
 
     Check1 = new QCheckBox(QStringLiteral("チェック日も表示する"), this);
     PlaceInTwips(Check1, 5520, 6000, 2055, 375);
-    SetBackground(Check1, QPalette::Window, Background);
+    SetBackground(Check1, Background);
 
     for (QAbstractButton *button : {static_cast<QAbstractButton *>(Command1), static_cast<QAbstractButton *>(Command2),
                                     static_cast<QAbstractButton *>(Command3), static_cast<QAbstractButton *>(Check1)})
