@@ -1,87 +1,21 @@
-#include "record/samplemonth.h"
 #include "window/form1.h"
-#include "windowtestmain.h"
+#include "windowtesting.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace bbt {
 namespace {
 
-constexpr QRgb White = qRgb(255, 255, 255);
-constexpr QRgb Major = qRgb(10, 10, 10);
-constexpr QRgb Red = qRgb(255, 0, 0);
-constexpr QRgb Pink = qRgb(255, 100, 255);
+using namespace bbt::testing;
 
 const QString SampleTitle = QStringLiteral("2002/08 サンプル");
-
-struct StartupPrompt {
-    bool seen = false;
-    bool windowAlreadyVisible = false;
-    QString title, text;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::Icon icon = QMessageBox::Information;
-};
-
-// Creates the window and answers its start-up message box as a user would, noting what
-// the box showed and whether the window was already on screen.
-std::unique_ptr<Form1> OpenForm(StartupPrompt *prompt = nullptr)
-{
-    auto answer = std::make_shared<StartupPrompt>();
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        answer->seen = true;
-        answer->title = box->windowTitle();
-        answer->text = box->text();
-        answer->buttons = box->standardButtons();
-        answer->icon = box->icon();
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            answer->windowAlreadyVisible |= qobject_cast<Form1 *>(widget) && widget->isVisible();
-        QTest::keyClick(box, Qt::Key_Return);
-        poll->deleteLater();
-    });
-    poll->start(5);
-    auto form = std::make_unique<Form1>(NumberLocale{u'.'});
-    if (prompt)
-        *prompt = *answer;
-    form->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    return form;
-}
-
-template <typename Control>
-Control *Find(const Form1 &form, const char *name)
-{
-    auto *control = form.findChild<Control *>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-QString SampleAsShown()
-{
-    QString text;
-    for (std::u16string_view line : SampleLines)
-        text += QString::fromUtf16(line.data(), line.size()) + u'\n';
-    return text;
-}
-
-void Click(const Form1 &form, const char *button)
-{
-    QTest::mouseClick(Find<QAbstractButton>(form, button), Qt::LeftButton);
-}
 
 // Pixel column a little left of day `day`'s line, inside its marker box.
 int MarkerColumn(int day)
@@ -106,18 +40,13 @@ bool ImageHas(const QImage &image, QRgb colour)
     return false;
 }
 
-QImage Grab(Form1 &form)
-{
-    return form.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
 TEST(Form1, StartsWithThePromptThenTheSampleMonthAndNoChart)
 {
-    StartupPrompt prompt;
+    AnsweredBox prompt;
     auto form = OpenForm(&prompt);
 
     EXPECT_TRUE(prompt.seen);
-    EXPECT_FALSE(prompt.windowAlreadyVisible);
+    EXPECT_FALSE(prompt.formWasVisible);
     EXPECT_EQ(prompt.title, QStringLiteral("基礎体温表"));
     EXPECT_EQ(prompt.text, QStringLiteral("黄色いテキストボックスに、PalmDesktopのメモ帳からデータをコピー＆貼り付けしてください。"));
     EXPECT_EQ(prompt.buttons, QMessageBox::Ok);
@@ -233,8 +162,7 @@ TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
     Click(*form, "Command3");
     shown = Grab(*form);
     for (int day = 1; day <= 31; ++day) {
-        const bool checkDay = day == 12 || day == 13 || (day >= 15 && day <= 18) || day == 30 || day == 31;
-        EXPECT_EQ(shown.pixel(MarkerColumn(day), MarkerRow) == Pink, checkDay) << "day " << day;
+        EXPECT_EQ(shown.pixel(MarkerColumn(day), MarkerRow) == Pink, IsCheckDayOfSample(day)) << "day " << day;
     }
 }
 
@@ -292,5 +220,5 @@ TEST(Form1, PastedLinesAreReadWhateverTheirLineEndings)
 
 int main(int argc, char **argv)
 {
-    return RunWindowTests(argc, argv);
+    return bbt::testing::RunWindowTests(argc, argv);
 }

@@ -1,6 +1,6 @@
 #include "chart/chart.h"
 #include "window/imagechartsurface.h"
-#include "windowtestmain.h"
+#include "windowtesting.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,7 @@
 namespace bbt {
 namespace {
 
-constexpr QRgb White = qRgb(255, 255, 255);
-constexpr QRgb Major = qRgb(10, 10, 10);
-constexpr QRgb Minor = qRgb(150, 150, 150);
-constexpr QRgb Red = qRgb(255, 0, 0);
-constexpr QRgb Pink = qRgb(255, 100, 255);
+using namespace bbt::testing;
 
 // Days 5 and 6 at 36.5 degrees give a level red segment at y 3050; day 20 is a check day.
 QImage DrawTestMonth(qreal scale)
@@ -76,5 +72,5 @@ TEST(ImageChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
 
 int main(int argc, char **argv)
 {
-    return RunWindowTests(argc, argv);
+    return bbt::testing::RunWindowTests(argc, argv);
 }

@@ -3,6 +3,7 @@
 #include "chart/chart.h"
 #include "record/samplemonth.h"
 #include "window/twipspainting.h"
+#include "window/windowprinting.h"
 
 #include <QCheckBox>
 #include <QFont>
@@ -12,6 +13,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -127,6 +130,7 @@ void Form1::CreateControls()
     Text1 = new QPlainTextEdit(this);
     PlaceInTwips(Text1, 7920, 600, 1935, 5775);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Text1->setTabChangesFocus(true);
     Text1->setAccessibleName(QStringLiteral("記録"));
@@ -198,6 +202,36 @@ void Form1::Text1_Change()
 
 void Form1::Command1_Click()
 {
+    const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
+    if (printerInfo.isNull()) {
+        ReportPrintFailure(QStringLiteral("プリンターが見つかりません。"));
+        return;
+    }
+    QPrinter printer(printerInfo, QPrinter::HighResolution);
+    printer.setDocName(ApplicationTitle);
+    switch (PrintOn(printer)) {
+    case PrintOutcome::Printed:
+        return;
+    case PrintOutcome::CouldNotStart:
+        ReportPrintFailure(QStringLiteral("プリンター「%1」で印刷を始められませんでした。").arg(printerInfo.printerName()));
+        return;
+    case PrintOutcome::Failed:
+        ReportPrintFailure(QStringLiteral("プリンター「%1」への送信に失敗しました。").arg(printerInfo.printerName()));
+        return;
+    }
+}
+
+PrintOutcome Form1::PrintOn(QPrinter &printer)
+{
+    return PrintWindow(*this, m_chart, printer);
+}
+
+void Form1::ReportPrintFailure(const QString &reason)
+{
+    QMessageBox failure(QMessageBox::Warning, ApplicationTitle, QStringLiteral("印刷できませんでした。") + reason,
+                        QMessageBox::Ok, this);
+    failure.setObjectName(QStringLiteral("PrintFailure"));
+    failure.exec();
 }
 
 // An ordinary edit, so that Ctrl+Z brings the month back.

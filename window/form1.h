@@ -4,6 +4,7 @@
 #include "record/daytables.h"
 #include "record/recordreader.h"
 #include "window/chartlayer.h"
+#include "window/windowprinting.h"
 
 #include <QString>
 #include <QWidget>
@@ -13,6 +14,7 @@
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 
 namespace bbt {
@@ -32,6 +34,9 @@ public:
     void DrawLine(float x1, float y1, float x2, float y2, RgbColour colour) override;
     void DrawBox(float x1, float y1, float x2, float y2, RgbColour colour) override;
 
+    // Prints the window as it stands on `printer`; what "印刷" does on the default printer.
+    PrintOutcome PrintOn(QPrinter &printer);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -42,6 +47,7 @@ private:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
+    void ReportPrintFailure(const QString &reason);
 
     QPushButton *Command1 = nullptr;
     QPlainTextEdit *Text1 = nullptr;

@@ -1,0 +1,77 @@
+#include "windowtesting.h"
+
+#include "record/samplemonth.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+namespace bbt::testing {
+
+std::shared_ptr<AnsweredBox> AnswerNextMessageBox()
+{
+    auto answer = std::make_shared<AnsweredBox>();
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        answer->seen = true;
+        answer->title = box->windowTitle();
+        answer->text = box->text();
+        answer->buttons = box->standardButtons();
+        answer->icon = box->icon();
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            answer->formWasVisible |= qobject_cast<Form1 *>(widget) && widget->isVisible();
+        QTest::keyClick(box, Qt::Key_Return);
+        poll->deleteLater();
+    });
+    poll->start(5);
+    return answer;
+}
+
+std::unique_ptr<Form1> OpenForm(AnsweredBox *startupPrompt)
+{
+    const auto answer = AnswerNextMessageBox();
+    auto form = std::make_unique<Form1>(NumberLocale{u'.'});
+    if (startupPrompt)
+        *startupPrompt = *answer;
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return form;
+}
+
+QWidget *FindControl(const Form1 &form, const char *name)
+{
+    return form.findChild<QWidget *>(QString::fromLatin1(name));
+}
+
+void Click(const Form1 &form, const char *button)
+{
+    QTest::mouseClick(Find<QAbstractButton>(form, button), Qt::LeftButton);
+}
+
+QImage Grab(Form1 &form)
+{
+    return form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QString SampleAsShown()
+{
+    QString text;
+    for (std::u16string_view line : SampleLines)
+        text += QString::fromUtf16(line.data(), line.size()) + u'\n';
+    return text;
+}
+
+int RunWindowTests(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+} // namespace bbt::testing
