@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+// A printed page turned back into pixels, to check what reached the paper.
+namespace bbt::testing {
+
+// Pixels a twip at the resolution pages are rendered at: 144 dpi, ten twips a pixel.
+inline constexpr int TwipsPerPagePixel = 10;
+
+struct PrintedPage {
+    QImage image;
+    QRect dataBox;   // the yellow text box with its frame and scroll bar, in page pixels
+    QPoint origin;   // where the window's top left corner landed, in page pixels
+};
+
+// Renders the first page of `pdf` with pdftoppm and finds the window on it by its yellow
+// text box. An empty image means the page could not be rendered.
+PrintedPage RenderPrintedPage(const QString &pdf);
+
+// Checks that the page shows the window after the sample month was drawn with its check
+// days: the grid, the red curve, the pink boxes, white elsewhere, all at real size.
+void ExpectSampleChartOnPage(const PrintedPage &page);
+
+} // namespace bbt::testing
