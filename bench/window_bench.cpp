@@ -1,0 +1,72 @@
+#include "recordtext.h"
+
+#include "window/form1.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace bbt::bench {
+namespace {
+
+// The window of a user who has answered the start-up message, on the offscreen platform.
+std::unique_ptr<Form1> OpenForm()
+{
+    QTimer::singleShot(0, [] {
+        if (QWidget *prompt = QApplication::activeModalWidget())
+            prompt->close();
+    });
+    auto form = std::make_unique<Form1>(NumberLocale{u'.'});
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get()))
+        qFatal("the window was never shown");
+    return form;
+}
+
+QPlainTextEdit *TextBox(const Form1 &form)
+{
+    return form.findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+}
+
+void SetText(const Form1 &form, std::size_t bytes)
+{
+    if (bytes == 0)
+        return; // the sample month loaded at start-up
+    const std::u16string text = GenerateRecordText(bytes);
+    TextBox(form)->setPlainText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+// From the click on "グラフ表示" until the window's pixels show the chart. 0: the sample.
+void BM_PressToPixels(benchmark::State &state)
+{
+    const auto form = OpenForm();
+    SetText(*form, static_cast<std::size_t>(state.range(0)));
+    auto *draw = form->findChild<QPushButton *>(QStringLiteral("Command3"));
+    for (auto _ : state) {
+        QTest::mouseClick(draw, Qt::LeftButton);
+        form->repaint();
+    }
+}
+BENCHMARK(BM_PressToPixels)->Arg(0)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+
+// One character typed at the end of the box's text, with the change notification.
+void BM_TypeInLargeText(benchmark::State &state)
+{
+    const auto form = OpenForm();
+    SetText(*form, static_cast<std::size_t>(state.range(0)));
+    QPlainTextEdit *text = TextBox(*form);
+    text->setFocus();
+    text->moveCursor(QTextCursor::End);
+    for (auto _ : state)
+        QTest::keyClick(text, Qt::Key_A);
+}
+BENCHMARK(BM_TypeInLargeText)->Arg(1 << 10)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace bbt::bench
