@@ -62,3 +62,14 @@ stop_private_cups() {
     [ -n "$PrivateCupsDir" ] && "${as_root[@]}" rm -rf "$PrivateCupsDir"
     PrivateCupsPid= PrivateCupsDir=
 }
+
+# Starts the server for a test run; with a printer to hand, the printing test must not skip.
+start_cups_for_tests() {
+    trap stop_private_cups EXIT
+    if start_private_cups; then
+        export BBTCHART_REQUIRE_PRINTER=1
+        export BBTCHART_PRINT_DIR="$HOME/PDF"
+    else
+        echo "CUPS could not be started here: the printing test on the default printer will skip." >&2
+    fi
+}

@@ -24,14 +24,6 @@ int MarkerColumn(int day)
 }
 constexpr int MarkerRow = 351;
 
-bool ColumnHas(const QImage &image, int column, QRgb colour)
-{
-    for (int row = 0; row < image.height(); ++row)
-        if (image.pixel(column, row) == colour)
-            return true;
-    return false;
-}
-
 bool ImageHas(const QImage &image, QRgb colour)
 {
     for (int column = 0; column < image.width(); ++column)

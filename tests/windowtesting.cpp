@@ -57,6 +57,14 @@ QImage Grab(Form1 &form)
     return form.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+bool ColumnHas(const QImage &image, int column, QRgb colour)
+{
+    for (int row = 0; row < image.height(); ++row)
+        if (image.pixel(column, row) == colour)
+            return true;
+    return false;
+}
+
 QString SampleAsShown()
 {
     QString text;

@@ -47,6 +47,7 @@ Control *Find(const Form1 &form, const char *name)
 
 void Click(const Form1 &form, const char *button);
 QImage Grab(Form1 &form);
+bool ColumnHas(const QImage &image, int column, QRgb colour);
 // The sample month as the text box shows it, lines ending in line feeds.
 QString SampleAsShown();
 inline bool IsCheckDayOfSample(int day)

@@ -57,9 +57,14 @@ void ChartLayer::Add(const ChartPrimitive &primitive)
         m_primitives.push_back(primitive);
         m_index.emplace(primitive, std::prev(m_primitives.end()));
     }
-    if (!m_picture.isNull()) {
-        ImageChartSurface surface(m_picture, m_pictureRatio);
-        Draw(surface, primitive);
+    if (m_picture.isNull())
+        return;
+    if (m_unpainted.size() < m_primitives.size()) {
+        m_unpainted.push_back(primitive);
+    } else {
+        // Painting everything afresh is cheaper now than catching up.
+        m_picture = QImage();
+        m_unpainted.clear();
     }
 }
 
@@ -89,6 +94,12 @@ const QImage &ChartLayer::Picture(qreal devicePixelRatio)
         m_pictureRatio = devicePixelRatio;
         ImageChartSurface surface(m_picture, m_pictureRatio);
         Replay(surface);
+        m_unpainted.clear();
+    } else if (!m_unpainted.empty()) {
+        ImageChartSurface surface(m_picture, m_pictureRatio);
+        for (const ChartPrimitive &primitive : m_unpainted)
+            Draw(surface, primitive);
+        m_unpainted.clear();
     }
     return m_picture;
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <list>
 #include <unordered_map>
+#include <vector>
 
 namespace bbt {
 
@@ -30,7 +31,8 @@ struct ChartPrimitiveHash {
 // screen's resolution. Drawings only ever add: a later primitive lands on top of the
 // earlier ones. Drawing a primitive that is already there moves it to the top instead of
 // keeping a second copy; the picture is the same, since every primitive is opaque, and
-// so redrawing the same month again and again does not grow the layer.
+// so redrawing the same month again and again does not grow the layer. The picture
+// catches up with new primitives when it is next asked for, in one painting.
 class ChartLayer final {
 public:
     explicit ChartLayer(QSize sizeInPixels);
@@ -52,6 +54,7 @@ private:
     std::unordered_map<ChartPrimitive, Primitives::iterator, ChartPrimitiveHash> m_index;
     QImage m_picture;
     qreal m_pictureRatio = 0;
+    std::vector<ChartPrimitive> m_unpainted; // added since the picture was last asked for
 };
 
 } // namespace bbt

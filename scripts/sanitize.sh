@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs the whole suite, all but the long load tests, built with clang's AddressSanitizer
+# and UndefinedBehaviorSanitizer (any report fails it), then the core tests of the debug
+# build under valgrind.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+source scripts/privatecups.sh
+
+install_missing "${BuildPackages[@]}" "${TestPackages[@]}" clang libclang-rt-14-dev valgrind
+
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+cmake --preset debug >/dev/null
+cmake --build --preset debug --target core_tests
+
+start_cups_for_tests
+ctest --preset asan -LE load
+valgrind --error-exitcode=1 --quiet build/debug/tests/core_tests --gtest_brief=1
