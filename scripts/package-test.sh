@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the release build and checks it the way a user's machine
+# meets it: the menu entry and the package pass desktop-file-validate and lintian, apt
+# installs it, the installed program opens its start-up message on a private X server and
+# says so when there is no display at all, and apt removes it again. apt-get runs as root,
+# through sudo when you are not.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+
+install_missing "${BuildPackages[@]}" dpkg-dev lintian desktop-file-utils xvfb xdotool
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+
+work=$(mktemp -d /tmp/bbtchart-package.XXXXXX)
+chmod 755 "$work"   # apt reads the package as its own unprivileged user
+xvfb= app= installed=
+cleanup() {
+    [ -n "$app" ] && kill "$app" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    wait
+    [ -n "$installed" ] && apt_get remove bbtchart
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0
+pass() { echo "ok: $*"; passed=$((passed + 1)); }
+fail() { echo "FAILED: $*" >&2; exit 1; }
+# apt-get as root, its chatter kept out of sight unless it fails.
+apt_get() {
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -y -q "$@" >"$work/apt.log" 2>&1 \
+        || { cat "$work/apt.log" >&2; return 1; }
+}
+
+cmake --preset release -DBUILD_TESTING=OFF >/dev/null
+cmake --build --preset release
+rm -f build/package/bbtchart_*.deb
+cpack --preset release
+deb=$(echo build/package/bbtchart_*.deb)
+cp "$deb" "$work/"
+deb="$work/$(basename "$deb")"
+
+version=$(dpkg-deb -f "$deb" Version)
+logged=$(dpkg-parsechangelog -l packaging/changelog -S Version)
+[ "$version" = "$logged" ] || fail "packaging/changelog's latest entry is $logged, the package is $version"
+pass "packaging/changelog's latest entry is the package's version, $version"
+
+dpkg-deb -x "$deb" "$work/contents"
+desktop-file-validate "$work/contents/usr/share/applications/bbtchart.desktop" \
+    || fail "desktop-file-validate finds errors in the menu entry"
+pass "the menu entry passes desktop-file-validate"
+
+lintian --fail-on error "$deb" || fail "lintian finds errors in $(basename "$deb")"
+pass "lintian finds no errors"
+
+apt_get install "$deb"
+installed=yes
+entry=/usr/share/applications/bbtchart.desktop
+program=$(command -v "$(sed -n 's/^Exec=//p' "$entry")") \
+    || fail "the menu entry's Exec line names no installed program"
+[ "$program" = /usr/bin/bbtchart ] || fail "the menu entry starts $program, not /usr/bin/bbtchart"
+icon=/usr/share/icons/hicolor/32x32/apps/$(sed -n 's/^Icon=//p' "$entry").png
+[ -f "$icon" ] || fail "the menu entry's icon $icon is not installed"
+pass "apt installs the package; its menu entry starts $program with the icon $icon"
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" &
+xvfb=$!
+for tries in $(seq 50); do
+    [ -s "$work/display" ] && break
+    sleep 0.2
+done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+display=:$(cat "$work/display")
+(cd / && exec env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" "$program") &
+app=$!
+DISPLAY="$display" timeout 30 xdotool search --sync --onlyvisible --name '基礎体温表' >/dev/null \
+    || fail "the installed program showed no window titled 基礎体温表 within 30 s"
+kill "$app"
+wait "$app" 2>/dev/null || true
+app=
+pass "the installed program opens its start-up message on an X display"
+
+status=0
+message=$(cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+    timeout --preserve-status 30 "$program" 2>&1 >/dev/null) || status=$?
+[ "$status" -ne 0 ] && [ "$status" -lt 128 ] \
+    || fail "without a display the program exited with status $status (128 and up: a signal)"
+[ "$(printf '%s\n' "$message" | wc -l)" -eq 1 ] && [[ "$message" == "bbtchart: no display"* ]] \
+    || fail "without a display the program did not say so on one line: $message"
+pass "without a display it exits with status $status: $message"
+
+apt_get remove bbtchart
+installed=
+[ ! -e "$program" ] || fail "$program is still there after apt-get remove"
+pass "apt removes the package"
+
+echo "package-test: $passed passed, 0 failed"
