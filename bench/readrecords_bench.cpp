@@ -41,9 +41,7 @@ struct SampleMonth {
 
 SampleMonth ReadSample()
 {
-    std::u16string text;
-    for (std::u16string_view line : SampleLines)
-        (text += line) += u"\r\n";
+    const std::u16string text = SampleRecordText();
     std::u16string_view remaining = text;
     TakeLine(remaining, u"\r\n");
     SampleMonth month;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace bbt {
@@ -17,5 +18,14 @@ inline constexpr std::array<std::u16string_view, 31> SampleLines{
     u"23, 36.43, 0", u"", u"", u"26, 36.44, 0", u"27, 36.72, 0", u"28, 36.45, 0",
     u"29, 36.32, 0", u"30, 36.31, 1", u"31, 36.29, 1",
 };
+
+// The sample month as record text, every line followed by CR LF.
+inline std::u16string SampleRecordText()
+{
+    std::u16string text;
+    for (std::u16string_view line : SampleLines)
+        (text += line) += u"\r\n";
+    return text;
+}
 
 } // namespace bbt

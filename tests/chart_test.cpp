@@ -57,9 +57,7 @@ struct Month {
 
 Month SampleMonth()
 {
-    std::u16string text;
-    for (std::u16string_view line : SampleLines)
-        (text += line) += u"\r\n";
+    const std::u16string text = SampleRecordText();
     Month month;
     std::u16string_view remaining = text;
     TakeLine(remaining, u"\r\n");

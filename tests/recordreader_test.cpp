@@ -17,14 +17,6 @@ constexpr NumberLocale PeriodLocale{u'.'};
 constexpr NumberLocale CommaLocale{u','};
 constexpr std::int16_t UntouchedFlag = 7;
 
-std::u16string SampleText()
-{
-    std::u16string text;
-    for (std::u16string_view line : SampleLines)
-        (text += line) += CrLf;
-    return text;
-}
-
 struct ReadMonth {
     std::u16string title;
     DayTemperatureTable temperature{};
@@ -201,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextToNumberTest, testing::Values(
 
 TEST(ReadRecords, SampleMonth)
 {
-    const ReadMonth month = Read(SampleText());
+    const ReadMonth month = Read(SampleRecordText());
     EXPECT_EQ(month.title, u"2002/08 サンプル");
     EXPECT_EQ(DaysWithReading(month), (std::vector<int>{1, 2, 5, 6, 7, 8, 9, 11, 12, 13, 15, 16, 17, 18,
                                                         20, 21, 23, 26, 27, 28, 29, 30, 31}));
