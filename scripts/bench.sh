@@ -37,7 +37,8 @@ time_to_message() {
         start=$(date +%s%N)
         "$program" 2>/dev/null &
         pid=$!
-        until xdotool search --onlyvisible --name '基礎体温表' >/dev/null 2>&1; do :; done
+        timeout 20 bash -c "until xdotool search --onlyvisible --name '基礎体温表' >/dev/null 2>&1; do :; done" \
+            || { echo "$program showed no message box within 20 s" >&2; kill "$pid"; return 1; }
         times+=($(( ($(date +%s%N) - start) / 1000000 )))
         kill "$pid"
         wait "$pid" 2>/dev/null || true
