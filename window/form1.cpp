@@ -148,7 +148,6 @@ void Form1::CreateControls()
     titleFont.setPointSizeF(TitleFontPoints);
     titleFont.setWeight(QFont::Normal);
     Label2->setFont(titleFont);
-    Label2->setAccessibleName(QStringLiteral("タイトル"));
 
     for (std::size_t index = 0; index < AxisLabels.size(); ++index) {
         const AxisLabel &axis = AxisLabels[index];
