@@ -3,11 +3,13 @@
 #include "chart/chart.h"
 #include "record/recordreader.h"
 #include "record/samplemonth.h"
-#include "window/imagechartsurface.h"
+#include "window/painterchartsurface.h"
+#include "window/twips.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QImage>
+#include <QPainter>
 
 #include <atomic>
 
@@ -41,7 +43,7 @@ struct SampleMonth {
 
 SampleMonth ReadSample()
 {
-    const std::u16string text = SampleRecordText();
+    const std::u16string text = SampleText(u"\r\n");
     std::u16string_view remaining = text;
     TakeLine(remaining, u"\r\n");
     SampleMonth month;
@@ -57,7 +59,8 @@ void BM_DrawChart(benchmark::State &state)
     QImage image(QSize(665, 433) * scale, QImage::Format_RGB32);
     image.fill(Qt::white);
     for (auto _ : state) {
-        ImageChartSurface surface(image, scale);
+        QPainter painter(&image);
+        PainterChartSurface surface(painter, scale / TwipsPerPixel);
         DrawChart(surface, month.temperature, month.flag, true);
     }
 }

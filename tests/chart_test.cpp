@@ -57,7 +57,7 @@ struct Month {
 
 Month SampleMonth()
 {
-    const std::u16string text = SampleRecordText();
+    const std::u16string text = SampleText(u"\r\n");
     Month month;
     std::u16string_view remaining = text;
     TakeLine(remaining, u"\r\n");

@@ -1,9 +1,10 @@
 #include "window/chartlayer.h"
-#include "window/imagechartsurface.h"
+#include "window/painterchartsurface.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 
 #include <vector>
 
@@ -15,24 +16,36 @@ constexpr RgbColour Black{10, 10, 10};
 constexpr RgbColour Red{255, 0, 0};
 constexpr RgbColour Pink{255, 100, 255};
 
-const ChartPrimitive Grid{ChartPrimitive::Kind::Line, 1200, 800, 7200, 800, Black};
-const ChartPrimitive Curve{ChartPrimitive::Kind::Line, 1200, 500, 7200, 1100, Red};
-const ChartPrimitive Marker{ChartPrimitive::Kind::Box, 1100, 700, 1300, 900, Pink};
-const ChartPrimitive NegativeZero{ChartPrimitive::Kind::Line, -0.0f, 800, 600, 800, Black};
-const ChartPrimitive PositiveZero{ChartPrimitive::Kind::Line, 0.0f, 800, 600, 800, Black};
+struct Drawing {
+    bool box = false;
+    float x1, y1, x2, y2;
+    RgbColour colour;
+};
+
+void Draw(ChartSurface &surface, const Drawing &d)
+{
+    if (d.box)
+        surface.DrawBox(d.x1, d.y1, d.x2, d.y2, d.colour);
+    else
+        surface.DrawLine(d.x1, d.y1, d.x2, d.y2, d.colour);
+}
+
+const Drawing Grid{false, 1200, 800, 7200, 800, Black};
+const Drawing Curve{false, 1200, 500, 7200, 1100, Red};
+const Drawing Marker{true, 1100, 700, 1300, 900, Pink};
+const Drawing NegativeZero{false, -0.0f, 800, 600, 800, Black};
+const Drawing PositiveZero{false, 0.0f, 800, 600, 800, Black};
 
 // What a surface that keeps every drawing shows after the same sequence.
-QImage PaintedDirectly(const std::vector<ChartPrimitive> &sequence, qreal scale)
+QImage PaintedDirectly(const std::vector<Drawing> &sequence, qreal scale)
 {
     QImage image(LayerSize * scale, QImage::Format_RGB32);
     image.fill(Qt::white);
-    ImageChartSurface surface(image, scale);
-    for (const ChartPrimitive &p : sequence) {
-        if (p.kind == ChartPrimitive::Kind::Line)
-            surface.DrawLine(p.x1, p.y1, p.x2, p.y2, p.colour);
-        else
-            surface.DrawBox(p.x1, p.y1, p.x2, p.y2, p.colour);
-    }
+    QPainter painter(&image);
+    PainterChartSurface surface(painter, scale / 15.0);
+    for (const Drawing &d : sequence)
+        Draw(surface, d);
+    painter.end();
     return image;
 }
 
@@ -40,7 +53,7 @@ TEST(ChartLayer, RedrawingKeepsOneCopyAndTheSamePicture)
 {
     const struct {
         const char *name;
-        std::vector<ChartPrimitive> sequence;
+        std::vector<Drawing> sequence;
         std::size_t kept;
     } cases[] = {
         {"distinct", {Grid, Curve, Marker}, 3},
@@ -55,9 +68,9 @@ TEST(ChartLayer, RedrawingKeepsOneCopyAndTheSamePicture)
             ChartLayer drawnBeforeShown(LayerSize);
             ChartLayer drawnWhileShown(LayerSize);
             drawnWhileShown.Picture(scale);
-            for (const ChartPrimitive &p : c.sequence) {
-                drawnBeforeShown.Add(p);
-                drawnWhileShown.Add(p);
+            for (const Drawing &d : c.sequence) {
+                Draw(drawnBeforeShown, d);
+                Draw(drawnWhileShown, d);
             }
             EXPECT_EQ(drawnBeforeShown.PrimitiveCount(), c.kept);
             const QImage expected = PaintedDirectly(c.sequence, scale);
@@ -70,7 +83,7 @@ TEST(ChartLayer, RedrawingKeepsOneCopyAndTheSamePicture)
 TEST(ChartLayer, PictureFollowsTheDevicePixelRatio)
 {
     ChartLayer layer(LayerSize);
-    layer.Add(Grid);
+    Draw(layer, Grid);
     EXPECT_EQ(layer.Picture(1.0).size(), LayerSize);
     EXPECT_EQ(layer.Picture(1.0).pixel(100, 53), qRgb(10, 10, 10));
     const QImage &sharp = layer.Picture(2.0);

@@ -13,7 +13,7 @@
 namespace bbt {
 namespace {
 
-using namespace bbt::testing;
+using namespace bbt::windowtest;
 
 const QString SampleTitle = QStringLiteral("2002/08 サンプル");
 
@@ -212,5 +212,5 @@ TEST(Form1, PastedLinesAreReadWhateverTheirLineEndings)
 
 int main(int argc, char **argv)
 {
-    return bbt::testing::RunWindowTests(argc, argv);
+    return bbt::windowtest::RunWindowTests(argc, argv);
 }

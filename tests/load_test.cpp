@@ -12,7 +12,7 @@
 namespace bbt {
 namespace {
 
-using namespace bbt::testing;
+using namespace bbt::windowtest;
 
 double ResidentMiB()
 {
@@ -72,5 +72,5 @@ TEST(UnderLoad, A64MiBPasteIsDrawnAndKept)
 
 int main(int argc, char **argv)
 {
-    return bbt::testing::RunWindowTests(argc, argv);
+    return bbt::windowtest::RunWindowTests(argc, argv);
 }

@@ -10,7 +10,7 @@
 namespace bbt {
 namespace {
 
-using namespace bbt::testing;
+using namespace bbt::windowtest;
 
 TEST(Command1_Click, WithoutAPrinterSaysSoAndChangesNothing)
 {
@@ -43,5 +43,5 @@ int main(int argc, char **argv)
 {
     // No printing service at all: libcups is pointed at a socket that does not exist.
     qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
-    return bbt::testing::RunWindowTests(argc, argv);
+    return bbt::windowtest::RunWindowTests(argc, argv);
 }

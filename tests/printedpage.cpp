@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <iostream>
 
-namespace bbt::testing {
+namespace bbt::windowtest {
 
 namespace {
 
@@ -131,4 +131,4 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
     }
 }
 
-} // namespace bbt::testing
+} // namespace bbt::windowtest

@@ -6,7 +6,7 @@
 #include <QString>
 
 // A printed page turned back into pixels, to check what reached the paper.
-namespace bbt::testing {
+namespace bbt::windowtest {
 
 // Pixels a twip at the resolution pages are rendered at: 144 dpi, ten twips a pixel.
 inline constexpr int TwipsPerPagePixel = 10;
@@ -25,4 +25,4 @@ PrintedPage RenderPrintedPage(const QString &pdf);
 // days: the grid, the red curve, the pink boxes, white elsewhere, all at real size.
 void ExpectSampleChartOnPage(const PrintedPage &page);
 
-} // namespace bbt::testing
+} // namespace bbt::windowtest

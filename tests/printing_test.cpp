@@ -17,7 +17,7 @@
 namespace bbt {
 namespace {
 
-using namespace bbt::testing;
+using namespace bbt::windowtest;
 
 // The sample month drawn with its check days, and one more character typed into the box,
 // so that there is an undo history for printing to keep.
@@ -37,24 +37,24 @@ QImage ChartArea(Form1 &form)
     return Grab(form).copy(0, 45, 520, 350);
 }
 
-TEST(PrintOn, PutsTheWindowOnAPdfPageAtRealSize)
+TEST(RenderPage, PutsTheWindowOnAPdfPageAtRealSize)
 {
     auto form = FormWithSampleChart();
     QTemporaryDir scratch;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(scratch.filePath(QStringLiteral("window.pdf")));
-    ASSERT_EQ(form->PrintOn(printer), PrintOutcome::Printed);
+    ASSERT_TRUE(form->RenderPage(printer));
     ExpectSampleChartOnPage(RenderPrintedPage(printer.outputFileName()));
 }
 
-TEST(PrintOn, ReportsADeviceThatCannotStart)
+TEST(RenderPage, ReportsADeviceThatCannotStart)
 {
     auto form = OpenForm();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QStringLiteral("/nonexistent-folder/window.pdf"));
-    EXPECT_EQ(form->PrintOn(printer), PrintOutcome::CouldNotStart);
+    EXPECT_FALSE(form->RenderPage(printer));
 }
 
 QString QueueOf(const QString &printerName)
@@ -123,5 +123,5 @@ TEST(Command1_Click, PrintsOnTheDefaultPrinter)
 
 int main(int argc, char **argv)
 {
-    return bbt::testing::RunWindowTests(argc, argv);
+    return bbt::windowtest::RunWindowTests(argc, argv);
 }

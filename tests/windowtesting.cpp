@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-namespace bbt::testing {
+namespace bbt::windowtest {
 
 std::shared_ptr<AnsweredBox> AnswerNextMessageBox()
 {
@@ -67,10 +67,7 @@ bool ColumnHas(const QImage &image, int column, QRgb colour)
 
 QString SampleAsShown()
 {
-    QString text;
-    for (std::u16string_view line : SampleLines)
-        text += QString::fromUtf16(line.data(), line.size()) + u'\n';
-    return text;
+    return QString::fromStdU16String(SampleText(u"\n"));
 }
 
 int RunWindowTests(int argc, char **argv)
@@ -82,4 +79,4 @@ int RunWindowTests(int argc, char **argv)
     return RUN_ALL_TESTS();
 }
 
-} // namespace bbt::testing
+} // namespace bbt::windowtest

@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 // Helpers for driving the window as a user does, on Qt's offscreen platform.
-namespace bbt::testing {
+namespace bbt::windowtest {
 
 inline constexpr QRgb White = qRgb(255, 255, 255);
 inline constexpr QRgb Major = qRgb(10, 10, 10);
@@ -35,13 +37,16 @@ std::shared_ptr<AnsweredBox> AnswerNextMessageBox();
 // Creates the window, answers its start-up message box and shows the window.
 std::unique_ptr<Form1> OpenForm(AnsweredBox *startupPrompt = nullptr);
 
+// The control `name` of the window; a missing control, or one of another kind, fails the
+// test (GoogleTest reports the exception with the control's name).
 QWidget *FindControl(const Form1 &form, const char *name);
 
 template <typename Control>
 Control *Find(const Form1 &form, const char *name)
 {
     auto *control = qobject_cast<Control *>(FindControl(form, name));
-    EXPECT_NE(control, nullptr) << name;
+    if (!control)
+        throw std::runtime_error(std::string("no control named ") + name + " of the kind asked for");
     return control;
 }
 
@@ -59,4 +64,4 @@ inline bool IsCheckDayOfSample(int day)
 // lists the tests headless too) and runs every test.
 int RunWindowTests(int argc, char **argv);
 
-} // namespace bbt::testing
+} // namespace bbt::windowtest

@@ -6,55 +6,49 @@
 #include <QSize>
 
 #include <cstddef>
-#include <list>
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 namespace bbt {
 
-// One line or box of the chart as it was asked for, in twips.
-struct ChartPrimitive {
-    enum class Kind : std::uint8_t { Line, Box };
-
-    Kind kind = Kind::Line;
-    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    RgbColour colour;
-
-    friend bool operator==(const ChartPrimitive &, const ChartPrimitive &) = default;
-};
-
-struct ChartPrimitiveHash {
-    std::size_t operator()(const ChartPrimitive &primitive) const noexcept;
-};
-
-// Everything drawn on the window's chart so far, in drawing order, and its picture at the
-// screen's resolution. Drawings only ever add: a later primitive lands on top of the
-// earlier ones. Drawing a primitive that is already there moves it to the top instead of
-// keeping a second copy; the picture is the same, since every primitive is opaque, and
-// so redrawing the same month again and again does not grow the layer. The picture
-// catches up with new primitives when it is next asked for, in one painting.
-class ChartLayer final {
+// The window's chart: every line and box drawn on the client area so far, in drawing
+// order, and its picture at the screen's resolution. Drawings only ever add: a later
+// primitive lands on top of the earlier ones. Drawing a primitive that is already there
+// moves it to the top instead of keeping a second copy; the picture is the same, since
+// every primitive is opaque, and so redrawing the same month again and again does not
+// grow the layer. The picture is painted afresh when it is next asked for after a change.
+class ChartLayer final : public ChartSurface {
 public:
     explicit ChartLayer(QSize sizeInPixels);
 
-    void Add(const ChartPrimitive &primitive);
+    void DrawLine(float x1, float y1, float x2, float y2, RgbColour colour) override;
+    void DrawBox(float x1, float y1, float x2, float y2, RgbColour colour) override;
 
     bool IsEmpty() const;
     std::size_t PrimitiveCount() const;
-    // Draws every primitive, oldest first.
+    // Draws every primitive again, oldest first: the printer's copy, at its resolution.
     void Replay(ChartSurface &surface) const;
     // The picture on white at `devicePixelRatio` device pixels per pixel.
     const QImage &Picture(qreal devicePixelRatio);
 
 private:
-    using Primitives = std::list<ChartPrimitive>;
+    struct Primitive {
+        enum class Kind : std::uint8_t { Line, Box };
+
+        Kind kind = Kind::Line;
+        float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        RgbColour colour;
+
+        friend bool operator==(const Primitive &, const Primitive &) = default;
+    };
+
+    void Add(const Primitive &primitive);
 
     QSize m_sizeInPixels;
-    Primitives m_primitives;
-    std::unordered_map<ChartPrimitive, Primitives::iterator, ChartPrimitiveHash> m_index;
+    std::vector<Primitive> m_primitives;
     QImage m_picture;
     qreal m_pictureRatio = 0;
-    std::vector<ChartPrimitive> m_unpainted; // added since the picture was last asked for
+    bool m_pictureIsStale = true;
 };
 
 } // namespace bbt

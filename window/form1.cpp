@@ -2,8 +2,8 @@
 
 #include "chart/chart.h"
 #include "record/samplemonth.h"
-#include "window/twipspainting.h"
-#include "window/windowprinting.h"
+#include "window/pagerendering.h"
+#include "window/twips.h"
 
 #include <QCheckBox>
 #include <QFont>
@@ -19,6 +19,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace bbt {
@@ -39,32 +41,56 @@ const QColor DataBoxBackground(255, 255, 192);
 const QString TitleFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
 constexpr qreal TitleFontPoints = 14.25;
 
-struct AxisLabel {
+// Every control in tab order, with its design caption and its place in twips.
+struct ControlLayout {
+    std::string_view name;
     const char *caption;
-    int left;
-    int top;
+    int left, top, width, height;
 };
-constexpr int AxisLabelWidth = 375;
-constexpr int AxisLabelHeight = 255;
-constexpr std::array<AxisLabel, 8> AxisLabels{{
-    {"1", 1200, 5520},
-    {"10", 2880, 5520},
-    {"20", 4920, 5520},
-    {"30日", 6840, 5520},
-    {"35℃", 600, 5160},
-    {"36℃", 600, 3600},
-    {"37℃", 600, 2160},
-    {"38℃", 600, 720},
+constexpr std::array<ControlLayout, 14> Layout{{
+    {"Command1", "印刷", 6600, 120, 1215, 375},
+    {"Text1", "", 7920, 600, 1935, 5775},
+    {"Command2", "Clear", 8280, 120, 1215, 375},
+    {"Command3", "グラフ表示", 5280, 120, 1215, 375},
+    {"Label2", "タイトル", 240, 120, 4575, 495},
+    {"Label3_0", "1", 1200, 5520, 375, 255},
+    {"Label3_1", "10", 2880, 5520, 375, 255},
+    {"Label3_2", "20", 4920, 5520, 375, 255},
+    {"Label3_3", "30日", 6840, 5520, 375, 255},
+    {"Label3_4", "35℃", 600, 5160, 375, 255},
+    {"Label3_5", "36℃", 600, 3600, 375, 255},
+    {"Label3_6", "37℃", 600, 2160, 375, 255},
+    {"Label3_7", "38℃", 600, 720, 375, 255},
+    {"Check1", "チェック日も表示する", 5520, 6000, 2055, 375},
 }};
 
-int TwipsToPixels(int twips)
+const ControlLayout &LayoutOf(std::string_view name)
 {
-    return qRound(twips / TwipsPerPixel);
+    return *std::find_if(Layout.begin(), Layout.end(), [name](const ControlLayout &c) { return c.name == name; });
 }
 
-void PlaceInTwips(QWidget *control, int left, int top, int width, int height)
+// Creates the control `name` at its place, with its design caption where it has one.
+template <typename Control>
+Control *CreateControl(std::string_view name, QWidget *parent)
 {
-    control->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
+    const ControlLayout &layout = LayoutOf(name);
+    auto *control = new Control(parent);
+    control->setObjectName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    control->setGeometry(TwipsToPixels(layout.left), TwipsToPixels(layout.top), TwipsToPixels(layout.width),
+                         TwipsToPixels(layout.height));
+    if constexpr (requires { control->setText(QString()); }) {
+        control->setText(QString::fromUtf8(layout.caption));
+        control->setAccessibleName(control->text());
+    }
+    return control;
+}
+
+QLabel *CreateLabel(std::string_view name, QWidget *parent)
+{
+    auto *label = CreateControl<QLabel>(name, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    return label;
 }
 
 void RegisterFontSubstitutes()
@@ -74,29 +100,12 @@ void RegisterFontSubstitutes()
     QFont::insertSubstitutions(QStringLiteral("MS PGothic"), substitutes);
 }
 
-QLabel *CreateLabel(const QString &caption, QWidget *parent)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setAttribute(Qt::WA_TranslucentBackground);
-    label->setAccessibleName(caption);
-    return label;
-}
-
 void SetBackground(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
     palette.setColor(widget->backgroundRole(), colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
-}
-
-QString SampleText(const QString &separator)
-{
-    QString text;
-    for (std::u16string_view line : SampleLines)
-        text += QString::fromUtf16(line.data(), line.size()) + separator;
-    return text;
 }
 
 std::u16string_view View(const QString &text)
@@ -124,11 +133,15 @@ void Form1::CreateControls()
 {
     RegisterFontSubstitutes();
 
-    Command1 = new QPushButton(QStringLiteral("印刷"), this);
-    PlaceInTwips(Command1, 6600, 120, 1215, 375);
+    Command1 = CreateControl<QPushButton>("Command1", this);
+    Text1 = CreateControl<QPlainTextEdit>("Text1", this);
+    Command2 = CreateControl<QPushButton>("Command2", this);
+    Command3 = CreateControl<QPushButton>("Command3", this);
+    Label2 = CreateLabel("Label2", this);
+    for (std::size_t index = 0; index < Label3.size(); ++index)
+        Label3[index] = CreateLabel("Label3_" + std::to_string(index), this);
+    Check1 = CreateControl<QCheckBox>("Check1", this);
 
-    Text1 = new QPlainTextEdit(this);
-    PlaceInTwips(Text1, 7920, 600, 1935, 5775);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -136,46 +149,17 @@ void Form1::CreateControls()
     Text1->setAccessibleName(QStringLiteral("記録"));
     SetBackground(Text1->viewport(), DataBoxBackground);
 
-    Command2 = new QPushButton(QStringLiteral("Clear"), this);
-    PlaceInTwips(Command2, 8280, 120, 1215, 375);
-
-    Command3 = new QPushButton(QStringLiteral("グラフ表示"), this);
-    PlaceInTwips(Command3, 5280, 120, 1215, 375);
-
-    Label2 = CreateLabel(QStringLiteral("タイトル"), this);
-    PlaceInTwips(Label2, 240, 120, 4575, 495);
     QFont titleFont(TitleFontFamily);
     titleFont.setPointSizeF(TitleFontPoints);
     titleFont.setWeight(QFont::Normal);
     Label2->setFont(titleFont);
 
-    for (std::size_t index = 0; index < AxisLabels.size(); ++index) {
-        const AxisLabel &axis = AxisLabels[index];
-        Label3[index] = CreateLabel(QString::fromUtf8(axis.caption), this);
-        PlaceInTwips(Label3[index], axis.left, axis.top, AxisLabelWidth, AxisLabelHeight);
-    }
-
-    Check1 = new QCheckBox(QStringLiteral("チェック日も表示する"), this);
-    PlaceInTwips(Check1, 5520, 6000, 2055, 375);
     SetBackground(Check1, Background);
-
-    for (QAbstractButton *button : {static_cast<QAbstractButton *>(Command1), static_cast<QAbstractButton *>(Command2),
-                                    static_cast<QAbstractButton *>(Command3), static_cast<QAbstractButton *>(Check1)})
-        button->setAccessibleName(button->text());
 
     const std::array<QWidget *, 5> tabOrder{Command1, Text1, Command2, Command3, Check1};
     for (std::size_t i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Command1->setFocus();
-
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command3->setObjectName(QStringLiteral("Command3"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-    for (std::size_t index = 0; index < Label3.size(); ++index)
-        Label3[index]->setObjectName(QStringLiteral("Label3_%1").arg(index));
-    Check1->setObjectName(QStringLiteral("Check1"));
 
     connect(Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
@@ -190,7 +174,7 @@ void Form1::Form_Load()
     prompt.exec();
 
     LineSeparator = QStringLiteral("\r\n");
-    Text1->setPlainText(SampleText(LineSeparator));
+    Text1->setPlainText(QString::fromStdU16String(SampleText(View(LineSeparator))));
 }
 
 // Asking the document costs the same however long the text is.
@@ -208,21 +192,13 @@ void Form1::Command1_Click()
     }
     QPrinter printer(printerInfo, QPrinter::HighResolution);
     printer.setDocName(ApplicationTitle);
-    switch (PrintOn(printer)) {
-    case PrintOutcome::Printed:
-        return;
-    case PrintOutcome::CouldNotStart:
-        ReportPrintFailure(QStringLiteral("プリンター「%1」で印刷を始められませんでした。").arg(printerInfo.printerName()));
-        return;
-    case PrintOutcome::Failed:
+    if (!RenderPage(printer) || printer.printerState() == QPrinter::Error)
         ReportPrintFailure(QStringLiteral("プリンター「%1」への送信に失敗しました。").arg(printerInfo.printerName()));
-        return;
-    }
 }
 
-PrintOutcome Form1::PrintOn(QPrinter &printer)
+bool Form1::RenderPage(QPagedPaintDevice &device)
 {
-    return PrintWindow(*this, m_chart, printer);
+    return RenderWindowPage(*this, m_chart, device);
 }
 
 void Form1::ReportPrintFailure(const QString &reason)
@@ -252,18 +228,7 @@ void Form1::Command3_Click()
     const std::u16string_view title = TakeLine(remaining, separator);
     Label2->setText(QString::fromUtf16(title.data(), title.size()));
     ReadRecords(remaining, separator, DayTemperature, DayFlag, m_locale);
-    DrawChart(*this, DayTemperature, DayFlag, Check1->checkState() == Qt::Checked);
-}
-
-void Form1::DrawLine(float x1, float y1, float x2, float y2, RgbColour colour)
-{
-    m_chart.Add({ChartPrimitive::Kind::Line, x1, y1, x2, y2, colour});
-    update();
-}
-
-void Form1::DrawBox(float x1, float y1, float x2, float y2, RgbColour colour)
-{
-    m_chart.Add({ChartPrimitive::Kind::Box, x1, y1, x2, y2, colour});
+    DrawChart(m_chart, DayTemperature, DayFlag, Check1->checkState() == Qt::Checked);
     update();
 }
 

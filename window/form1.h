@@ -1,10 +1,8 @@
 #pragma once
 
-#include "chart/chartsurface.h"
 #include "record/daytables.h"
 #include "record/recordreader.h"
 #include "window/chartlayer.h"
-#include "window/windowprinting.h"
 
 #include <QString>
 #include <QWidget>
@@ -13,17 +11,17 @@
 
 class QCheckBox;
 class QLabel;
+class QPagedPaintDevice;
 class QPlainTextEdit;
-class QPrinter;
 class QPushButton;
 
 namespace bbt {
 
 // The tool's one window: the yellow box the month is pasted into, the three buttons, the
-// title and axis labels, and the client area the chart is drawn on. Everything that is
-// drawn stays in a retained layer, so the chart survives being covered, minimised and
+// title and axis labels, and the client area the chart is drawn on. The client area's
+// drawing is a retained layer, so the chart survives being covered, minimised and
 // resized, and can be printed at the printer's resolution.
-class Form1 final : public QWidget, public ChartSurface {
+class Form1 final : public QWidget {
     Q_OBJECT
 
 public:
@@ -31,11 +29,8 @@ public:
     // the user has closed it.
     explicit Form1(const NumberLocale &locale, QWidget *parent = nullptr);
 
-    void DrawLine(float x1, float y1, float x2, float y2, RgbColour colour) override;
-    void DrawBox(float x1, float y1, float x2, float y2, RgbColour colour) override;
-
-    // Prints the window as it stands on `printer`; what "印刷" does on the default printer.
-    PrintOutcome PrintOn(QPrinter &printer);
+    // Renders the window as it stands on a page of `device`, as "印刷" sends it.
+    bool RenderPage(QPagedPaintDevice &device);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

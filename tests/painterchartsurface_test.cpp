@@ -1,15 +1,16 @@
 #include "chart/chart.h"
-#include "window/imagechartsurface.h"
+#include "window/painterchartsurface.h"
 #include "windowtesting.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 
 namespace bbt {
 namespace {
 
-using namespace bbt::testing;
+using namespace bbt::windowtest;
 
 // Days 5 and 6 at 36.5 degrees give a level red segment at y 3050; day 20 is a check day.
 QImage DrawTestMonth(qreal scale)
@@ -22,8 +23,10 @@ QImage DrawTestMonth(qreal scale)
     temperature[6] = 36.5;
     temperature[20] = 36.0;
     flag[20] = 1;
-    ImageChartSurface surface(image, scale);
+    QPainter painter(&image);
+    PainterChartSurface surface(painter, scale / 15.0); // 15 twips a device pixel at 100 %
     DrawChart(surface, temperature, flag, true);
+    painter.end();
     return image;
 }
 
@@ -39,7 +42,7 @@ void ExpectPixels(const QImage &image, std::initializer_list<PixelCase> cases)
         EXPECT_EQ(image.pixel(c.x, c.y), c.colour) << c.what << " at " << c.x << ',' << c.y;
 }
 
-TEST(ImageChartSurface, DrawsTheChartOnItsPixelsAtRealSize)
+TEST(PainterChartSurface, DrawsTheChartOnItsPixelsAtRealSize)
 {
     const QImage image = DrawTestMonth(1.0);
     // A line at t twips covers pixel floor(t / 15).
@@ -55,7 +58,7 @@ TEST(ImageChartSurface, DrawsTheChartOnItsPixelsAtRealSize)
                          {"white right of the grid", 490, 100, White}});
 }
 
-TEST(ImageChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
+TEST(PainterChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
 {
     const QImage image = DrawTestMonth(2.0);
     ExpectPixels(image, {{"major 38.0 line, first device row", 200, 106, Major},
@@ -72,5 +75,5 @@ TEST(ImageChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
 
 int main(int argc, char **argv)
 {
-    return bbt::testing::RunWindowTests(argc, argv);
+    return bbt::windowtest::RunWindowTests(argc, argv);
 }

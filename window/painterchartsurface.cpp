@@ -1,4 +1,6 @@
-#include "window/twipspainting.h"
+#include "window/painterchartsurface.h"
+
+#include "window/twips.h"
 
 #include <QColor>
 #include <QPainter>
@@ -18,15 +20,11 @@ QColor ToQColor(RgbColour colour)
 
 } // namespace
 
-void BeginTwips(QPainter &painter, qreal devicePixelsPerTwip)
-{
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setTransform(QTransform::fromScale(devicePixelsPerTwip, devicePixelsPerTwip));
-}
-
-PainterChartSurface::PainterChartSurface(QPainter &painter)
+PainterChartSurface::PainterChartSurface(QPainter &painter, qreal devicePixelsPerTwip)
     : m_painter(painter)
 {
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.setTransform(QTransform::fromScale(devicePixelsPerTwip, devicePixelsPerTwip));
 }
 
 void PainterChartSurface::DrawLine(float x1, float y1, float x2, float y2, RgbColour colour)

@@ -1,0 +1,42 @@
+#include "window/pagerendering.h"
+
+#include "window/chartlayer.h"
+#include "window/painterchartsurface.h"
+#include "window/twips.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QWidget>
+
+namespace bbt {
+
+namespace {
+
+void PaintControls(QPainter &painter, QWidget &window, qreal devicePixelsPerTwip)
+{
+    const qreal devicePixelsPerPixel = devicePixelsPerTwip * TwipsPerPixel;
+    painter.setTransform(QTransform::fromScale(devicePixelsPerPixel, devicePixelsPerPixel));
+    for (QWidget *control : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (control->isVisibleTo(&window))
+            control->render(&painter, control->pos(), QRegion(),
+                            QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+}
+
+} // namespace
+
+bool RenderWindowPage(QWidget &window, const ChartLayer &chart, QPagedPaintDevice &device)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+
+    const qreal devicePixelsPerTwip = device.logicalDpiX() / TwipsPerInch;
+    PainterChartSurface surface(painter, devicePixelsPerTwip);
+    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(window.size()) * TwipsPerPixel), Qt::white);
+    chart.Replay(surface);
+    PaintControls(painter, window, devicePixelsPerTwip);
+    return painter.end();
+}
+
+} // namespace bbt
