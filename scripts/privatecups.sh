@@ -1,21 +1,24 @@
-# Sourced by the test script: a CUPS server of the test run's own, on a private socket,
-# with a cups-pdf queue as its default printer. The machine's own printing setup is left
-# alone. cupsd runs as root (cups-pdf's backend must), through sudo when needed.
+# Sourced by the test scripts: CUPS servers of the test run's own, on private sockets, the
+# machine's own printing setup left alone. cupsd runs as root (cups-pdf's backend must),
+# through sudo when needed. The main server has a cups-pdf queue as its default printer and
+# queues that fail as a user's printer does; a second one has no printer at all.
 
-PrivateCupsDir=
-PrivateCupsPid=
+PrivateCupsDirs=()
+PrivateCupsPids=()
 
-start_private_cups() {
-    local as_root=()
+# Starts cupsd in a new folder, left in StartedCupsDir; its socket is the folder's cups.sock.
+StartedCupsDir=
+start_cupsd() {
+    local as_root=() dir
     [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    PrivateCupsDir=$(mktemp -d /tmp/bbtchart-cups.XXXXXX)
-    chmod 755 "$PrivateCupsDir"
-    mkdir -p "$PrivateCupsDir"/{spool,cache,state,log,tmp,ppd}
-    chmod 1777 "$PrivateCupsDir/tmp"
-    [ -f /etc/cups/cups-pdf.conf ] && cp /etc/cups/cups-pdf.conf "$PrivateCupsDir/"
+    dir=$(mktemp -d /tmp/bbtchart-cups.XXXXXX)
+    chmod 755 "$dir"
+    mkdir -p "$dir"/{spool,cache,state,log,tmp,ppd}
+    chmod 1777 "$dir/tmp"
+    [ -f /etc/cups/cups-pdf.conf ] && cp /etc/cups/cups-pdf.conf "$dir/"
 
-    cat >"$PrivateCupsDir/cupsd.conf" <<CONF
-Listen $PrivateCupsDir/cups.sock
+    cat >"$dir/cupsd.conf" <<CONF
+Listen $dir/cups.sock
 LogLevel warn
 Browsing No
 DefaultAuthType None
@@ -27,49 +30,71 @@ WebInterface No
   </Limit>
 </Policy>
 CONF
-    cat >"$PrivateCupsDir/cups-files.conf" <<CONF
-ServerRoot $PrivateCupsDir
-RequestRoot $PrivateCupsDir/spool
-CacheDir $PrivateCupsDir/cache
-StateDir $PrivateCupsDir/state
-TempDir $PrivateCupsDir/tmp
-AccessLog $PrivateCupsDir/log/access_log
-ErrorLog $PrivateCupsDir/log/error_log
-PageLog $PrivateCupsDir/log/page_log
-Printcap $PrivateCupsDir/printcap
+    # FileDevice lets a queue write to a file: the test of a device that cannot be written.
+    cat >"$dir/cups-files.conf" <<CONF
+ServerRoot $dir
+RequestRoot $dir/spool
+CacheDir $dir/cache
+StateDir $dir/state
+TempDir $dir/tmp
+AccessLog $dir/log/access_log
+ErrorLog $dir/log/error_log
+PageLog $dir/log/page_log
+Printcap $dir/printcap
 SystemGroup root
+FileDevice Yes
 CONF
 
-    "${as_root[@]}" cupsd -f -c "$PrivateCupsDir/cupsd.conf" -s "$PrivateCupsDir/cups-files.conf" &
-    PrivateCupsPid=$!
-    export CUPS_SERVER="$PrivateCupsDir/cups.sock"
+    "${as_root[@]}" cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" &
+    PrivateCupsPids+=($!)
+    PrivateCupsDirs+=("$dir")
     local tries
     for tries in $(seq 50); do
-        lpstat -r 2>/dev/null | grep -q 'is running' && break
+        CUPS_SERVER="$dir/cups.sock" lpstat -r 2>/dev/null | grep -q 'is running' && break
         sleep 0.2
     done
-    lpstat -r 2>/dev/null | grep -q 'is running' || return 1
-    lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null && lpadmin -d PDF
+    CUPS_SERVER="$dir/cups.sock" lpstat -r 2>/dev/null | grep -q 'is running' || return 1
+    StartedCupsDir=$dir
+}
+
+start_private_cups() {
+    start_cupsd || return 1
+    export CUPS_SERVER="$StartedCupsDir/cups.sock"
+    lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null && lpadmin -d PDF || return 1
+    add_failing_queues
+}
+
+# Queues that fail in the ways a user's printer does, for the printing tests to choose
+# with PRINTER: one that refuses jobs, one paused, and one whose device cannot be written.
+add_failing_queues() {
+    local queue
+    for queue in Refusing Paused Broken; do
+        lpadmin -p "$queue" -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || return 1
+    done
+    cupsreject -r "out of paper, refilled tomorrow" Refusing
+    cupsdisable -r "paused for the night" Paused
+    lpadmin -p Broken -v file:///nonexistent/dir/out
 }
 
 stop_private_cups() {
-    local as_root=()
+    local as_root=() pid
     [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-    if [ -n "$PrivateCupsPid" ]; then
-        "${as_root[@]}" kill "$PrivateCupsPid" 2>/dev/null || true
-        wait "$PrivateCupsPid" 2>/dev/null || true
-    fi
-    [ -n "$PrivateCupsDir" ] && "${as_root[@]}" rm -rf "$PrivateCupsDir"
-    PrivateCupsPid= PrivateCupsDir=
+    for pid in "${PrivateCupsPids[@]}"; do
+        "${as_root[@]}" kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    [ ${#PrivateCupsDirs[@]} -eq 0 ] || "${as_root[@]}" rm -rf "${PrivateCupsDirs[@]}"
+    PrivateCupsPids=() PrivateCupsDirs=()
 }
 
-# Starts the server for a test run; with a printer to hand, the printing test must not skip.
+# Starts the servers for a test run; with a printer to hand, the printing tests must not skip.
 start_cups_for_tests() {
     trap stop_private_cups EXIT
-    if start_private_cups; then
+    if start_private_cups && start_cupsd; then
         export BBTCHART_REQUIRE_PRINTER=1
         export BBTCHART_PRINT_DIR="$HOME/PDF"
+        export BBTCHART_CUPS_WITHOUT_PRINTERS="$StartedCupsDir/cups.sock"
     else
-        echo "CUPS could not be started here: the printing test on the default printer will skip." >&2
+        echo "CUPS could not be started here: the printing tests on real queues will skip." >&2
     fi
 }

@@ -13,13 +13,15 @@ inline constexpr int TwipsPerPagePixel = 10;
 
 struct PrintedPage {
     QImage image;
-    QRect dataBox;   // the yellow text box with its frame and scroll bar, in page pixels
-    QPoint origin;   // where the window's top left corner landed, in page pixels
+    QRect yellow;      // the text box's yellow ground, in page pixels
+    QRect yellowShown; // the same ground in the window, in screen pixels
+    QPoint origin;     // where the window's top left corner landed, in page pixels
 };
 
-// Renders the first page of `pdf` with pdftoppm and finds the window on it by its yellow
-// text box. An empty image means the page could not be rendered.
-PrintedPage RenderPrintedPage(const QString &pdf);
+// Renders the first page of `pdf` with pdftoppm and finds the window on it by the yellow
+// ground of its text box, which the window shows at `yellowShown`. An empty image means
+// the page could not be rendered.
+PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown);
 
 // Checks that the page shows the window after the sample month was drawn with its check
 // days: the grid, the red curve, the pink boxes, white elsewhere, all at real size.

@@ -13,7 +13,14 @@ std::shared_ptr<AnsweredBox> AnswerNextMessageBox()
 {
     auto answer = std::make_shared<AnsweredBox>();
     auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+    // The poll ends with the test that asked for it, so that it never answers a box meant
+    // for a later test.
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, weakAnswer = std::weak_ptr(answer)] {
+        const auto answer = weakAnswer.lock();
+        if (!answer) {
+            poll->deleteLater();
+            return;
+        }
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
             return;

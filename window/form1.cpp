@@ -13,8 +13,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -108,6 +106,35 @@ void SetBackground(QWidget *widget, const QColor &colour)
     widget->setAutoFillBackground(true);
 }
 
+// What the user is told of a print job; nothing when it printed.
+QString PrintMessage(const PrintReport &report)
+{
+    const QString printer = QString::fromStdString(report.printer);
+    const QString reason = report.reason.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(report.reason);
+    const QString failed = QStringLiteral("印刷できませんでした。");
+    switch (report.problem) {
+    case PrintProblem::None:
+        return {};
+    case PrintProblem::NoDefaultPrinter:
+        return failed + (printer.isEmpty() ? QStringLiteral("既定のプリンターが設定されていません。")
+                                           : QStringLiteral("既定のプリンター「%1」が見つかりません。").arg(printer));
+    case PrintProblem::ServerUnreachable:
+        return failed + QStringLiteral("印刷サーバーに接続できません。") + reason;
+    case PrintProblem::ServerSilent:
+        return failed + QStringLiteral("印刷サーバーが応答しません。");
+    case PrintProblem::Refusing:
+        return failed + QStringLiteral("プリンター「%1」は印刷を受け付けていません。").arg(printer) + reason;
+    case PrintProblem::Paused:
+        return QStringLiteral("プリンター「%1」は一時停止しています。ページは印刷待ちの列にあり、"
+                              "プリンターが再開されると印刷されます。").arg(printer) + reason;
+    case PrintProblem::Stopped:
+        return failed + QStringLiteral("プリンター「%1」が印刷を中止しました。").arg(printer) + reason;
+    case PrintProblem::SendFailed:
+        return failed + QStringLiteral("プリンター「%1」への送信に失敗しました。").arg(printer) + reason;
+    }
+    return {};
+}
+
 std::u16string_view View(const QString &text)
 {
     return {reinterpret_cast<const char16_t *>(text.utf16()), static_cast<std::size_t>(text.size())};
@@ -183,30 +210,43 @@ void Form1::Text1_Change()
     Command3->setEnabled(!Text1->document()->isEmpty());
 }
 
+// The exchange with the print server runs on the job's own thread; the window only
+// renders the page, once the printer's page size and resolution are known.
 void Form1::Command1_Click()
 {
-    const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
-    if (printerInfo.isNull()) {
-        ReportPrintFailure(QStringLiteral("プリンターが見つかりません。"));
+    if (m_printJob)
+        return;
+    m_printJob = std::make_unique<PrintJob>();
+    connect(m_printJob.get(), &PrintJob::printerReady, this, &Form1::SendPage, Qt::QueuedConnection);
+    connect(m_printJob.get(), &PrintJob::finished, this, &Form1::PrintFinished, Qt::QueuedConnection);
+    m_printJob->Start();
+}
+
+void Form1::SendPage(const QPageLayout &layout, int resolution)
+{
+    const QByteArray pdf = RenderWindowPdf(*this, m_chart, layout, resolution);
+    if (pdf.isEmpty()) {
+        PrintFinished({PrintProblem::SendFailed, "", "the page could not be rendered"});
         return;
     }
-    QPrinter printer(printerInfo, QPrinter::HighResolution);
-    printer.setDocName(ApplicationTitle);
-    if (!RenderPage(printer) || printer.printerState() == QPrinter::Error)
-        ReportPrintFailure(QStringLiteral("プリンター「%1」への送信に失敗しました。").arg(printerInfo.printerName()));
+    m_printJob->Send(pdf);
+}
+
+void Form1::PrintFinished(const PrintReport &report)
+{
+    m_printJob.reset();
+    const QString message = PrintMessage(report);
+    if (message.isEmpty())
+        return;
+    QMessageBox box(report.problem == PrintProblem::Paused ? QMessageBox::Information : QMessageBox::Warning,
+                    ApplicationTitle, message, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("PrintMessage"));
+    box.exec();
 }
 
 bool Form1::RenderPage(QPagedPaintDevice &device)
 {
     return RenderWindowPage(*this, m_chart, device);
-}
-
-void Form1::ReportPrintFailure(const QString &reason)
-{
-    QMessageBox failure(QMessageBox::Warning, ApplicationTitle, QStringLiteral("印刷できませんでした。") + reason,
-                        QMessageBox::Ok, this);
-    failure.setObjectName(QStringLiteral("PrintFailure"));
-    failure.exec();
 }
 
 // An ordinary edit, so that Ctrl+Z brings the month back.

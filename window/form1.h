@@ -3,11 +3,13 @@
 #include "record/daytables.h"
 #include "record/recordreader.h"
 #include "window/chartlayer.h"
+#include "window/printjob.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
@@ -42,7 +44,8 @@ private:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
-    void ReportPrintFailure(const QString &reason);
+    void SendPage(const QPageLayout &layout, int resolution);
+    void PrintFinished(const PrintReport &report);
 
     QPushButton *Command1 = nullptr;
     QPlainTextEdit *Text1 = nullptr;
@@ -57,6 +60,7 @@ private:
     DayFlagTable DayFlag{};
     NumberLocale m_locale;
     ChartLayer m_chart;
+    std::unique_ptr<PrintJob> m_printJob; // the page on its way to the printer, if any
 };
 
 // The number conventions of the user's locale, for the flag field of the records.

@@ -4,8 +4,10 @@
 #include "window/painterchartsurface.h"
 #include "window/twips.h"
 
+#include <QBuffer>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QWidget>
 
 namespace bbt {
@@ -37,6 +39,22 @@ bool RenderWindowPage(QWidget &window, const ChartLayer &chart, QPagedPaintDevic
     chart.Replay(surface);
     PaintControls(painter, window, devicePixelsPerTwip);
     return painter.end();
+}
+
+QByteArray RenderWindowPdf(QWidget &window, const ChartLayer &chart, const QPageLayout &layout, int resolution)
+{
+    QBuffer document;
+    document.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&document);
+        writer.setTitle(window.windowTitle());
+        writer.setCreator(window.windowTitle());
+        writer.setResolution(resolution);
+        writer.setPageLayout(layout);
+        if (!RenderWindowPage(window, chart, writer))
+            return {};
+    }
+    return document.data();
 }
 
 } // namespace bbt

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+
 class QPagedPaintDevice;
+class QPageLayout;
 class QWidget;
 
 namespace bbt {
@@ -13,5 +16,9 @@ class ChartLayer;
 // the chart comes from its primitives, not from the screen's picture. Returns whether the
 // device took the page.
 bool RenderWindowPage(QWidget &window, const ChartLayer &chart, QPagedPaintDevice &device);
+
+// The same page as a PDF document in memory, for a printer with `layout` and `resolution`
+// dots per inch; empty when it could not be made.
+QByteArray RenderWindowPdf(QWidget &window, const ChartLayer &chart, const QPageLayout &layout, int resolution);
 
 } // namespace bbt
