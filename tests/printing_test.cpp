@@ -70,7 +70,7 @@ TEST(RenderPage, PutsTheWindowOnAPdfPageAtRealSize)
     const QString file = scratch.filePath(QStringLiteral("window.pdf"));
     {
         QPdfWriter writer(file);
-        writer.setResolution(300);
+        writer.setResolution(600);
         ASSERT_TRUE(form->RenderPage(writer));
     }
     ExpectSampleChartOnPage(RenderPrintedPage(file, YellowShown(*form)));
