@@ -1,25 +1,14 @@
+#include "app/displaycheck.h"
 #include "window/form1.h"
 
 #include <QApplication>
 
 #include <cstdio>
 
-namespace {
-
-// Without any of these Qt cannot open a window and would abort with a core dump.
-bool DisplayIsSet()
-{
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
-    if (!DisplayIsSet()) {
-        std::fputs("bbtchart: no display: set DISPLAY or WAYLAND_DISPLAY, or start it from a desktop session\n",
-                   stderr);
+    if (const auto reason = bbt::WhyNoDisplay()) {
+        std::fprintf(stderr, "bbtchart: no display: %s\n", reason->c_str());
         return 1;
     }
     QApplication application(argc, argv);
