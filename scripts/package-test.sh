@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the release build and checks it the way a user's machine
-# meets it: the menu entry and the package pass desktop-file-validate and lintian, apt
-# installs it, the installed program opens its start-up message on a private X server and
-# says so when there is no display at all, and apt removes it again. apt-get runs as root,
-# through sudo when you are not.
+# meets it: it recommends Qt's Wayland platform, the menu entry and the package pass
+# desktop-file-validate and lintian, apt installs it, the installed program opens its
+# start-up message on a private X server and says so when there is no display at all, and
+# apt removes it again. apt-get runs as root, through sudo when you are not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -45,6 +45,11 @@ version=$(dpkg-deb -f "$deb" Version)
 logged=$(dpkg-parsechangelog -l packaging/changelog -S Version)
 [ "$version" = "$logged" ] || fail "packaging/changelog's latest entry is $logged, the package is $version"
 pass "packaging/changelog's latest entry is the package's version, $version"
+
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[[ ",$recommends," == *[,\ ]qt6-wayland[,\ ]* ]] \
+    || fail "the package does not recommend qt6-wayland, Qt's Wayland platform (Recommends: $recommends)"
+pass "the package recommends qt6-wayland"
 
 dpkg-deb -x "$deb" "$work/contents"
 desktop-file-validate "$work/contents/usr/share/applications/bbtchart.desktop" \
