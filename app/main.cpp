@@ -12,6 +12,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication application(argc, argv);
+    // Wayland compositors find the window's menu entry, and with it its icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.bbtchart"));
     bbt::Form1 window(bbt::UserNumberLocale());
     window.show();
     return application.exec();

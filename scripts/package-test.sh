@@ -52,7 +52,7 @@ recommends=$(dpkg-deb -f "$deb" Recommends)
 pass "the package recommends qt6-wayland"
 
 dpkg-deb -x "$deb" "$work/contents"
-desktop-file-validate "$work/contents/usr/share/applications/bbtchart.desktop" \
+desktop-file-validate "$work/contents/usr/share/applications/org.example.bbtchart.desktop" \
     || fail "desktop-file-validate finds errors in the menu entry"
 pass "the menu entry passes desktop-file-validate"
 
@@ -61,7 +61,7 @@ pass "lintian finds no errors"
 
 apt_get install "$deb"
 installed=yes
-entry=/usr/share/applications/bbtchart.desktop
+entry=/usr/share/applications/org.example.bbtchart.desktop
 program=$(command -v "$(sed -n 's/^Exec=//p' "$entry")") \
     || fail "the menu entry's Exec line names no installed program"
 [ "$program" = /usr/bin/bbtchart ] || fail "the menu entry starts $program, not /usr/bin/bbtchart"
