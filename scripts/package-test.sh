@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the release build and checks it the way a user's machine
-# meets it: it recommends Qt's Wayland platform, the menu entry and the package pass
-# desktop-file-validate and lintian, apt installs it, the installed program opens its
-# start-up message on a private X server and says so when there is no display at all, and
-# apt removes it again. apt-get runs as root, through sudo when you are not.
+# meets it: it recommends Qt's Wayland platform, the menu entry passes
+# desktop-file-validate, the software-centre entry appstreamcli and the package lintian,
+# apt installs it, the installed program opens its start-up message on a private X server
+# and says so when there is no display at all, and apt removes it again. apt-get runs as
+# root, through sudo when you are not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 
-install_missing "${BuildPackages[@]}" dpkg-dev lintian desktop-file-utils xvfb xdotool
+install_missing "${BuildPackages[@]}" dpkg-dev lintian desktop-file-utils appstream xvfb xdotool
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 
@@ -55,6 +56,14 @@ dpkg-deb -x "$deb" "$work/contents"
 desktop-file-validate "$work/contents/usr/share/applications/org.example.bbtchart.desktop" \
     || fail "desktop-file-validate finds errors in the menu entry"
 pass "the menu entry passes desktop-file-validate"
+
+# The whole tree, so that the entry's launchable is checked to be the package's menu entry;
+# strict, so that a hint fails it as well.
+[ -f "$work/contents/usr/share/metainfo/org.example.bbtchart.metainfo.xml" ] \
+    || fail "the package has no software-centre entry org.example.bbtchart.metainfo.xml"
+appstreamcli validate-tree --no-net --strict "$work/contents" \
+    || fail "appstreamcli finds faults in the software-centre entry"
+pass "the software-centre entry passes appstreamcli validate-tree --strict"
 
 lintian --fail-on error "$deb" || fail "lintian finds errors in $(basename "$deb")"
 pass "lintian finds no errors"
