@@ -56,14 +56,16 @@ DisplayServers ServersToTry()
     return {.x11 = !Variable("DISPLAY").empty(), .wayland = !Variable("WAYLAND_DISPLAY").empty()};
 }
 
-bool XServerAnswers()
+// Null when no X server answers.
+xcb_connection_t *ConnectToX()
 {
     // xcb_connect never returns null: a failed connection is an object in an error state,
     // and is disconnected like any other.
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    const bool answers = xcb_connection_has_error(connection) == 0;
+    if (xcb_connection_has_error(connection) == 0)
+        return connection;
     xcb_disconnect(connection);
-    return answers;
+    return nullptr;
 }
 
 void Silence(const char *, va_list) {}
@@ -74,21 +76,26 @@ void ToStandardError(const char *format, va_list arguments)
     std::vfprintf(stderr, format, arguments);
 }
 
-bool WaylandCompositorAnswers()
+// A compositor that starts the program itself may hand over one connected socket in
+// WAYLAND_SOCKET; connecting here would use it up and leave Qt without one.
+bool WaylandSocketHandedOver()
 {
-    // A compositor that starts the program itself may hand over one connected socket in
-    // WAYLAND_SOCKET; connecting here would use it up and leave Qt without one.
-    if (!Variable("WAYLAND_SOCKET").empty())
-        return true;
+    return !Variable("WAYLAND_SOCKET").empty();
+}
+
+// Null when no Wayland compositor answers.
+wl_display *ConnectToWayland()
+{
     // libwayland would add a line of its own to the one the user gets from the program.
     wl_log_set_handler_client(Silence);
     wl_display *display = wl_display_connect(nullptr);
     // A socket that takes the connection is not yet a compositor that answers.
-    const bool answers = display != nullptr && wl_display_roundtrip(display) != -1;
-    if (display != nullptr)
+    if (display != nullptr && wl_display_roundtrip(display) == -1) {
         wl_display_disconnect(display);
+        display = nullptr;
+    }
     wl_log_set_handler_client(ToStandardError);
-    return answers;
+    return display;
 }
 
 std::string Quoted(std::string_view text)
@@ -130,14 +137,33 @@ std::string Reason(const DisplayServers &tried)
 
 } // namespace
 
-std::optional<std::string> WhyNoDisplay()
+DisplayCheck::DisplayCheck()
 {
     const DisplayServers servers = ServersToTry();
+    if (servers.other || (servers.wayland && WaylandSocketHandedOver()))
+        return;
     // Qt tries Wayland first when it may use both.
-    if (servers.other || (servers.wayland && WaylandCompositorAnswers())
-        || (servers.x11 && XServerAnswers()))
-        return std::nullopt;
-    return Reason(servers);
+    if (servers.wayland)
+        m_wayland = ConnectToWayland();
+    if (m_wayland == nullptr && servers.x11)
+        m_x = ConnectToX();
+    if (m_wayland == nullptr && m_x == nullptr)
+        m_whyNoDisplay = Reason(servers);
+}
+
+DisplayCheck::~DisplayCheck()
+{
+    Close();
+}
+
+void DisplayCheck::Close()
+{
+    if (m_x != nullptr)
+        xcb_disconnect(m_x);
+    if (m_wayland != nullptr)
+        wl_display_disconnect(m_wayland);
+    m_x = nullptr;
+    m_wayland = nullptr;
 }
 
 } // namespace bbt
