@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+source scripts/privatex.sh
 
 install_missing "${BuildPackages[@]}" dpkg-dev lintian desktop-file-utils appstream xvfb xdotool
 as_root=()
@@ -15,12 +16,16 @@ as_root=()
 
 work=$(mktemp -d /tmp/bbtchart-package.XXXXXX)
 chmod 755 "$work"   # apt reads the package as its own unprivileged user
-xvfb= app= installed=
+app= installed=
 cleanup() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    wait
-    [ -n "$installed" ] && apt_get remove bbtchart
+    if [ -n "$app" ]; then
+        kill "$app" 2>/dev/null || true
+        wait "$app" 2>/dev/null || true
+    fi
+    stop_private_x
+    if [ -n "$installed" ]; then
+        apt_get remove bbtchart || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -78,17 +83,10 @@ icon=/usr/share/icons/hicolor/32x32/apps/$(sed -n 's/^Icon=//p' "$entry").png
 [ -f "$icon" ] || fail "the menu entry's icon $icon is not installed"
 pass "apt installs the package; its menu entry starts $program with the icon $icon"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" &
-xvfb=$!
-for tries in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.2
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-display=:$(cat "$work/display")
-(cd / && exec env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" "$program") &
+start_private_x || fail "Xvfb did not start"
+(cd / && exec "$program") &
 app=$!
-DISPLAY="$display" timeout 30 xdotool search --sync --onlyvisible --name '基礎体温表' >/dev/null \
+timeout 30 xdotool search --sync --onlyvisible --name '基礎体温表' >/dev/null \
     || fail "the installed program showed no window titled 基礎体温表 within 30 s"
 kill "$app"
 wait "$app" 2>/dev/null || true
