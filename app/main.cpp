@@ -1,28 +1,21 @@
+#include "app/displaycheck.h"
 #include "window/form1.h"
 
 #include <QApplication>
 
 #include <cstdio>
 
-namespace {
-
-// Without any of these Qt cannot open a window and would abort with a core dump.
-bool DisplayIsSet()
-{
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
-    if (!DisplayIsSet()) {
-        std::fputs("bbtchart: no display: set DISPLAY or WAYLAND_DISPLAY, or start it from a desktop session\n",
-                   stderr);
+    bbt::DisplayCheck display;
+    if (const auto &reason = display.WhyNoDisplay()) {
+        std::fprintf(stderr, "bbtchart: no display: %s\n", reason->c_str());
         return 1;
     }
     QApplication application(argc, argv);
+    display.Close();   // Qt has a connection of its own now
+    // Wayland compositors find the window's menu entry, and with it its icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.bbtchart"));
     bbt::Form1 window(bbt::UserNumberLocale());
     window.show();
     return application.exec();

@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
+source scripts/privatex.sh
 
 install_missing "${BuildPackages[@]}" libbenchmark-dev libgtest-dev xvfb xauth xdotool
 cmake --preset release -DBUILD_TESTING=OFF -DBBTCHART_BENCHMARKS=ON >/dev/null
@@ -26,11 +27,8 @@ echo "Press to pixels, sample: $(figure BM_PressToPixels/0 3) ms (goal: under 16
 echo "One typed character, 1 MiB against 1 KiB: $(ratio "$(figure BM_TypeInLargeText/1048576 3)" "$(figure BM_TypeInLargeText/1024 3)")x (goal: within 2x)"
 
 # Launch to the first visible window named 基礎体温表, in milliseconds; median of runs.
-export DISPLAY=:48
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp 2>/dev/null &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
-sleep 1
+trap stop_private_x EXIT
+start_private_x
 time_to_message() {
     local program=$1 runs=11 times=() start pid
     for _ in $(seq $runs); do
