@@ -2,12 +2,16 @@
 
 #include "chart/chart.h"
 #include "record/samplemonth.h"
+#include "window/chartelement.h"
 #include "window/pagerendering.h"
 #include "window/twips.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QCheckBox>
 #include <QFont>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -33,6 +37,18 @@ constexpr int ClientWidth = 9975;
 constexpr int ClientHeight = 6495;
 const QColor Background(255, 255, 255);
 const QColor DataBoxBackground(255, 255, 192);
+const QColor Ink(0, 0, 0);
+
+// The chart's grid, in twips: the element screen readers know the chart by.
+constexpr int ChartLeft = 1200, ChartTop = 800, ChartWidth = 6000, ChartHeight = 4500;
+
+// Far more than the title label's width shows, even of the narrowest characters.
+constexpr std::size_t TitleShownLength = 256;
+
+// The axis labels' boxes are 375 twips wide: the largest size at which "38℃" fits with room
+// to spare. The check box's caption has room for the usual 9 points.
+constexpr qreal AxisLabelPoints = 7.5;
+constexpr qreal CheckBoxPoints = 9;
 
 // The title font of the memo pad's home platform. Fontconfig does not alias it, so the
 // metric-compatible IPA font stands in, then Noto.
@@ -76,10 +92,8 @@ Control *CreateControl(std::string_view name, QWidget *parent)
     control->setObjectName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     control->setGeometry(TwipsToPixels(layout.left), TwipsToPixels(layout.top), TwipsToPixels(layout.width),
                          TwipsToPixels(layout.height));
-    if constexpr (requires { control->setText(QString()); }) {
+    if constexpr (requires { control->setText(QString()); })
         control->setText(QString::fromUtf8(layout.caption));
-        control->setAccessibleName(control->text());
-    }
     return control;
 }
 
@@ -89,6 +103,16 @@ QLabel *CreateLabel(std::string_view name, QWidget *parent)
     label->setTextFormat(Qt::PlainText);
     label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
+}
+
+// A Japanese user-interface font; DejaVu, the usual default, has no Japanese glyphs of its
+// own and is wider.
+QFont InterfaceFont(qreal points)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPointSizeF(points);
+    return font;
 }
 
 void RegisterFontSubstitutes()
@@ -104,6 +128,41 @@ void SetBackground(QWidget *widget, const QColor &colour)
     palette.setColor(widget->backgroundRole(), colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+// Text on the window's fixed grounds is fixed black too, whatever the desktop's theme: a
+// dark theme's light text would vanish on white and on paper.
+void SetInk(QWidget *widget, QPalette::ColorRole role)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, Ink);
+    widget->setPalette(palette);
+}
+
+// The box's text with every character as typed (a no-break space stays one), each line
+// break the user sees, between paragraphs or within one, turned into `separator`.
+QString BoxText(const QPlainTextEdit &box, const QString &separator)
+{
+    const QString raw = box.document()->toRawText();
+    QString text;
+    text.reserve(raw.size() + raw.size() / 8);
+    for (QChar c : raw) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            text += separator;
+        else
+            text += c;
+    }
+    return text;
+}
+
+// As much of the title as the label can show on its line: a title of megabytes would cost
+// seconds to lay out and be drawn garbled. A surrogate pair is never cut in half.
+QString ShownTitle(std::u16string_view title)
+{
+    std::size_t length = std::min(title.size(), TitleShownLength);
+    if (length < title.size() && QChar::isHighSurrogate(title[length - 1]))
+        --length;
+    return QString::fromUtf16(title.data(), static_cast<qsizetype>(length));
 }
 
 // What the user is told of a print job; nothing when it printed.
@@ -159,6 +218,8 @@ Form1::Form1(const NumberLocale &locale, QWidget *parent)
 void Form1::CreateControls()
 {
     RegisterFontSubstitutes();
+    static const bool chartRoleKnown = (QAccessible::installFactory(ChartElementAccessible), true);
+    Q_UNUSED(chartRoleKnown);
 
     Command1 = CreateControl<QPushButton>("Command1", this);
     Text1 = CreateControl<QPlainTextEdit>("Text1", this);
@@ -168,6 +229,13 @@ void Form1::CreateControls()
     for (std::size_t index = 0; index < Label3.size(); ++index)
         Label3[index] = CreateLabel("Label3_" + std::to_string(index), this);
     Check1 = CreateControl<QCheckBox>("Check1", this);
+    m_chartElement = new ChartElement(this);
+    m_chartElement->setGeometry(TwipsToPixels(ChartLeft), TwipsToPixels(ChartTop), TwipsToPixels(ChartWidth),
+                                TwipsToPixels(ChartHeight));
+
+    SetInk(this, QPalette::WindowText);
+    for (QPushButton *button : {Command1, Command2, Command3})
+        button->setAutoDefault(true); // Return and Enter press a focused button, as Space does
 
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -175,13 +243,24 @@ void Form1::CreateControls()
     Text1->setTabChangesFocus(true);
     Text1->setAccessibleName(QStringLiteral("記録"));
     SetBackground(Text1->viewport(), DataBoxBackground);
+    SetInk(Text1, QPalette::Text);
+    auto *redo = new QAction(Text1);
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    redo->setShortcutContext(Qt::WidgetShortcut);
+    connect(redo, &QAction::triggered, Text1, &QPlainTextEdit::redo);
+    Text1->addAction(redo);
 
     QFont titleFont(TitleFontFamily);
     titleFont.setPointSizeF(TitleFontPoints);
     titleFont.setWeight(QFont::Normal);
     Label2->setFont(titleFont);
+    for (QLabel *label : Label3) {
+        label->setFont(InterfaceFont(AxisLabelPoints));
+        label->setMargin(1); // keeps the ink off the box's edge
+    }
 
     SetBackground(Check1, Background);
+    Check1->setFont(InterfaceFont(CheckBoxPoints));
 
     const std::array<QWidget *, 5> tabOrder{Command1, Text1, Command2, Command3, Check1};
     for (std::size_t i = 1; i < tabOrder.size(); ++i)
@@ -259,17 +338,18 @@ void Form1::Command2_Click()
 
 void Form1::Command3_Click()
 {
-    // The box's lines joined by CR LF: every line break the user sees is one the reader reads.
-    QString text = Text1->toPlainText();
-    text.replace(u'\n', LineSeparator);
+    // Every line break the user sees is one the reader reads.
+    const QString text = BoxText(*Text1, LineSeparator);
 
     std::u16string_view remaining = View(text);
     const std::u16string_view separator = View(LineSeparator);
-    const std::u16string_view title = TakeLine(remaining, separator);
-    Label2->setText(QString::fromUtf16(title.data(), title.size()));
+    const QString title = ShownTitle(TakeLine(remaining, separator));
+    Label2->setText(title);
     ReadRecords(remaining, separator, DayTemperature, DayFlag, m_locale);
-    DrawChart(m_chart, DayTemperature, DayFlag, Check1->checkState() == Qt::Checked);
+    const bool showCheckDays = Check1->checkState() == Qt::Checked;
+    DrawChart(m_chart, DayTemperature, DayFlag, showCheckDays);
     update();
+    m_chartElement->Describe(ChartDescription(title, DayTemperature, DayFlag, showCheckDays));
 }
 
 void Form1::paintEvent(QPaintEvent *)

@@ -19,6 +19,8 @@ class QPushButton;
 
 namespace bbt {
 
+class ChartElement;
+
 // The tool's one window: the yellow box the month is pasted into, the three buttons, the
 // title and axis labels, and the client area the chart is drawn on. The client area's
 // drawing is a retained layer, so the chart survives being covered, minimised and
@@ -54,6 +56,7 @@ private:
     QLabel *Label2 = nullptr;
     std::array<QLabel *, 8> Label3{};
     QCheckBox *Check1 = nullptr;
+    ChartElement *m_chartElement = nullptr;
 
     QString LineSeparator;
     DayTemperatureTable DayTemperature{};
