@@ -88,8 +88,8 @@ stop_private_cups() {
 }
 
 # Starts the servers for a test run; with a printer to hand, the printing tests must not skip.
+# The caller stops them with stop_private_cups.
 start_cups_for_tests() {
-    trap stop_private_cups EXIT
     if start_private_cups && start_cupsd; then
         export BBTCHART_REQUIRE_PRINTER=1
         export BBTCHART_PRINT_DIR="$HOME/PDF"

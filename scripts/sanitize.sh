@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 source scripts/privatecups.sh
+source scripts/privatex.sh
 
 install_missing "${BuildPackages[@]}" "${TestPackages[@]}" clang libclang-rt-14-dev valgrind
 
@@ -14,6 +15,8 @@ cmake --build --preset asan
 cmake --preset debug >/dev/null
 cmake --build --preset debug --target core_tests
 
+trap 'stop_private_x; stop_private_cups' EXIT
+start_private_x
 start_cups_for_tests
 ctest --preset asan -LE load
 valgrind --error-exitcode=1 --quiet build/debug/tests/core_tests --gtest_brief=1

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds the debug build and runs the whole suite headless:
-# the window on Qt's offscreen platform, printing through a CUPS server of the run's own.
+# the window on an X server of the run's own (Xvfb) where the screen's pixels are checked,
+# on Qt's offscreen platform elsewhere, printing through CUPS servers of the run's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 source scripts/privatecups.sh
+source scripts/privatex.sh
 
 install_missing "${BuildPackages[@]}" "${TestPackages[@]}"
 
 cmake --preset debug >/dev/null
 cmake --build --preset debug
 
+trap 'stop_private_x; stop_private_cups' EXIT
+start_private_x
 start_cups_for_tests
 ctest --preset debug

@@ -1,11 +1,18 @@
+#include "printedpage.h"
 #include "window/form1.h"
 #include "windowtesting.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFontMetricsF>
 #include <QLabel>
+#include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -32,6 +39,58 @@ bool ImageHas(const QImage &image, QRgb colour)
     return false;
 }
 
+// Every control in tab order, with its place in twips and its design caption.
+struct Control {
+    const char *name;
+    int left, top, width, height;
+    const char *caption;
+};
+constexpr Control Controls[] = {
+    {"Command1", 6600, 120, 1215, 375, "印刷"},
+    {"Text1", 7920, 600, 1935, 5775, nullptr},
+    {"Command2", 8280, 120, 1215, 375, "Clear"},
+    {"Command3", 5280, 120, 1215, 375, "グラフ表示"},
+    {"Label2", 240, 120, 4575, 495, "タイトル"},
+    {"Label3_0", 1200, 5520, 375, 255, "1"},
+    {"Label3_1", 2880, 5520, 375, 255, "10"},
+    {"Label3_2", 4920, 5520, 375, 255, "20"},
+    {"Label3_3", 6840, 5520, 375, 255, "30日"},
+    {"Label3_4", 600, 5160, 375, 255, "35℃"},
+    {"Label3_5", 600, 3600, 375, 255, "36℃"},
+    {"Label3_6", 600, 2160, 375, 255, "37℃"},
+    {"Label3_7", 600, 720, 375, 255, "38℃"},
+    {"Check1", 5520, 6000, 2055, 375, "チェック日も表示する"},
+};
+
+QString AccessibleText(QObject *object, QAccessible::Text text)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(object);
+    return accessible ? accessible->text(text) : QString();
+}
+
+// Ink: a pixel dark in every channel, as black text is and a light theme's text is not.
+bool IsInk(QRgb pixel)
+{
+    return qRed(pixel) < 96 && qGreen(pixel) < 96 && qBlue(pixel) < 96;
+}
+
+// Any trace of drawing on white, the faint edges of smoothed glyphs too.
+bool IsTrace(QRgb pixel)
+{
+    return qRed(pixel) < 224 || qGreen(pixel) < 224 || qBlue(pixel) < 224;
+}
+
+// The bounds of the pixels in `area` of `image` that `is` picks.
+QRect BoundsIn(const QImage &image, QRect area, bool (*is)(QRgb) = IsInk)
+{
+    QRect bounds;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.valid(x, y) && is(image.pixel(x, y)))
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
 TEST(Form1, StartsWithThePromptThenTheSampleMonthAndNoChart)
 {
     AnsweredBox prompt;
@@ -51,53 +110,31 @@ TEST(Form1, StartsWithThePromptThenTheSampleMonthAndNoChart)
     EXPECT_EQ(Find<QCheckBox>(*form, "Check1")->checkState(), Qt::Unchecked);
     EXPECT_EQ(form->focusWidget(), Find<QPushButton>(*form, "Command1"));
 
-    const QImage shown = Grab(*form);
+    const QImage shown = Shown(*form);
     EXPECT_EQ(shown.pixel(100, 53), White) << "no grid before the first drawing";
     EXPECT_EQ(shown.pixel(500, 405), White) << "behind the check box's caption";
     EXPECT_EQ(shown.pixel(618, 140), qRgb(255, 255, 192)) << "inside the data box";
     EXPECT_EQ(shown.pixel(80, 100), White);
 }
 
-TEST(Form1, ControlsSitWhereTheirTwipsSay)
+TEST(Form1, ControlsSitWhereTheirTwipsSayAndAreNamedByWhatTheyShow)
 {
     auto form = OpenForm();
     EXPECT_EQ(form->size(), QSize(665, 433));
     EXPECT_FALSE(form->windowIcon().isNull());
     EXPECT_EQ(form->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
 
-    const struct {
-        const char *name;
-        int left, top, width, height;
-        const char *caption;
-    } controls[] = {
-        {"Command1", 6600, 120, 1215, 375, "印刷"},
-        {"Text1", 7920, 600, 1935, 5775, nullptr},
-        {"Command2", 8280, 120, 1215, 375, "Clear"},
-        {"Command3", 5280, 120, 1215, 375, "グラフ表示"},
-        {"Label2", 240, 120, 4575, 495, "タイトル"},
-        {"Label3_0", 1200, 5520, 375, 255, "1"},
-        {"Label3_1", 2880, 5520, 375, 255, "10"},
-        {"Label3_2", 4920, 5520, 375, 255, "20"},
-        {"Label3_3", 6840, 5520, 375, 255, "30日"},
-        {"Label3_4", 600, 5160, 375, 255, "35℃"},
-        {"Label3_5", 600, 3600, 375, 255, "36℃"},
-        {"Label3_6", 600, 2160, 375, 255, "37℃"},
-        {"Label3_7", 600, 720, 375, 255, "38℃"},
-        {"Check1", 5520, 6000, 2055, 375, "チェック日も表示する"},
-    };
-    for (const auto &c : controls) {
+    for (const Control &c : Controls) {
         auto *control = Find<QWidget>(*form, c.name);
         EXPECT_EQ(control->geometry(), QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15)) << c.name;
-        EXPECT_FALSE(control->accessibleName().isEmpty()) << c.name;
-        if (!c.caption)
-            continue;
-        const QString caption = QString::fromUtf8(c.caption);
-        if (auto *label = qobject_cast<QLabel *>(control))
+        const QString caption = c.caption ? QString::fromUtf8(c.caption) : QStringLiteral("記録");
+        EXPECT_EQ(AccessibleText(control, QAccessible::Name), caption) << c.name;
+        if (auto *label = qobject_cast<QLabel *>(control)) {
             EXPECT_EQ(label->text(), caption) << c.name;
-        else
-            EXPECT_EQ(qobject_cast<QAbstractButton *>(control)->text(), caption) << c.name;
+        } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+            EXPECT_EQ(button->text(), caption) << c.name;
+        }
     }
-
 }
 
 TEST(Form1, TabWalksTheControlsInOrder)
@@ -125,7 +162,7 @@ TEST(Form1, ClearIsAnUndoableEditThatLeavesTitleAndChart)
     EXPECT_TRUE(text->toPlainText().isEmpty());
     EXPECT_FALSE(draw->isEnabled());
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), SampleTitle);
-    EXPECT_EQ(Grab(*form).pixel(100, 53), Major) << "the chart stays";
+    EXPECT_EQ(Shown(*form).pixel(100, 53), Major) << "the chart stays";
 
     QTest::keyClicks(text, "x");
     EXPECT_TRUE(draw->isEnabled());
@@ -134,15 +171,43 @@ TEST(Form1, ClearIsAnUndoableEditThatLeavesTitleAndChart)
     QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(text->toPlainText(), SampleAsShown());
     EXPECT_TRUE(draw->isEnabled());
+
+    for (const QKeyCombination redo : {Qt::ControlModifier | Qt::Key_Y, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z}) {
+        QTest::keyClick(text, redo.key(), redo.keyboardModifiers());
+        EXPECT_TRUE(text->toPlainText().isEmpty()) << QKeySequence(redo).toString().toStdString() << " redoes Clear";
+        QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_EQ(text->toPlainText(), SampleAsShown());
+    }
+}
+
+TEST(Form1, ReturnEnterAndSpacePressAFocusedButton)
+{
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        auto form = OpenForm();
+        auto *clear = Find<QPushButton>(*form, "Command2");
+        clear->setFocus();
+        QTest::keyClick(clear, key);
+        EXPECT_TRUE(Find<QPlainTextEdit>(*form, "Text1")->toPlainText().isEmpty()) << QKeySequence(key).toString().toStdString();
+    }
 }
 
 TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
 {
     auto form = OpenForm();
+    auto *chart = form->findChild<QWidget *>(QStringLiteral("Chart"));
+    ASSERT_NE(chart, nullptr);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(chart);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Chart);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("基礎体温グラフ"));
+
     Click(*form, "Command3");
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), SampleTitle);
+    EXPECT_EQ(AccessibleText(Find<QLabel>(*form, "Label2"), QAccessible::Name), SampleTitle);
+    EXPECT_EQ(accessible->text(QAccessible::Description),
+              QStringLiteral("「2002/08 サンプル」の基礎体温グラフ。記録のある日 23日、最低 36.1℃（15日）、最高 36.72℃（27日）。"));
 
-    QImage shown = Grab(*form);
+    QImage shown = Shown(*form);
     EXPECT_EQ(shown.pixel(100, 53), Major) << "38.0 line";
     EXPECT_EQ(shown.pixel(80, 100), Major) << "day 1 line";
     for (int day = 1; day < 31; ++day)
@@ -150,12 +215,14 @@ TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
     EXPECT_FALSE(ImageHas(shown, Pink));
 
     Click(*form, "Check1");
-    EXPECT_FALSE(ImageHas(Grab(*form), Pink)) << "ticking alone draws nothing";
+    EXPECT_FALSE(ImageHas(Shown(*form), Pink)) << "ticking alone draws nothing";
     Click(*form, "Command3");
-    shown = Grab(*form);
+    shown = Shown(*form);
     for (int day = 1; day <= 31; ++day) {
         EXPECT_EQ(shown.pixel(MarkerColumn(day), MarkerRow) == Pink, IsCheckDayOfSample(day)) << "day " << day;
     }
+    EXPECT_TRUE(accessible->text(QAccessible::Description)
+                    .endsWith(QStringLiteral("チェック日 12日、13日、15日、16日、17日、18日、30日、31日。")));
 }
 
 TEST(Form1, OneLineTextDrawsTheGridOverTheEarlierCurve)
@@ -165,45 +232,190 @@ TEST(Form1, OneLineTextDrawsTheGridOverTheEarlierCurve)
     // 36.55 degrees lies between two level lines, so the second grid leaves it visible.
     text->setPlainText(QStringLiteral("t\r\n05, 36.55, 0\r\n06, 36.55, 0\r\n"));
     Click(*form, "Command3");
-    ASSERT_EQ(Grab(*form).pixel(140, 198), Red);
+    ASSERT_EQ(Shown(*form).pixel(140, 198), Red);
 
     text->setPlainText(QStringLiteral("only a title, 36.5"));
     Click(*form, "Command3");
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), QStringLiteral("only a title, 36.5"));
-    const QImage shown = Grab(*form);
+    const QImage shown = Shown(*form);
     EXPECT_EQ(shown.pixel(140, 198), Red) << "earlier curve beneath";
     EXPECT_EQ(shown.pixel(100, 53), Major);
 }
 
-TEST(Form1, ChartSurvivesHidingAndShowingTheWindow)
+// The chart must come back whenever the X server asks the window to paint itself again.
+TEST(Form1, ChartSurvivesBeingHiddenAndCovered)
 {
     auto form = OpenForm();
     Click(*form, "Command3");
+    ASSERT_EQ(Shown(*form).pixel(100, 53), Major);
+
     form->hide();
-    form->showMinimized();
-    form->showNormal();
+    form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    const QImage shown = Grab(*form);
-    EXPECT_EQ(shown.pixel(100, 53), Major);
-    EXPECT_TRUE(ColumnHas(shown, 140, Red));
+    QImage shown = Shown(*form);
+    EXPECT_EQ(shown.pixel(100, 53), Major) << "after unmapping and mapping";
+    EXPECT_TRUE(ColumnHas(shown, 140, Red)) << "after unmapping and mapping";
+
+    QWidget cover;
+    cover.setGeometry(form->geometry());
+    cover.setAutoFillBackground(true);
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    cover.hide();
+    QTest::qWait(50);
+    shown = Shown(*form);
+    EXPECT_EQ(shown.pixel(100, 53), Major) << "after being covered";
+    EXPECT_TRUE(ColumnHas(shown, 140, Red)) << "after being covered";
 }
 
-TEST(Form1, PastedLinesAreReadWhateverTheirLineEndings)
+TEST(Form1, PastedLinesAreReadAsTyped)
 {
-    for (const char *ending : {"\r\n", "\n", "\r"}) {
-        SCOPED_TRACE(QByteArray(ending).toPercentEncoding().constData());
+    const struct {
+        const char *name;
+        QString month;
+        bool day6Read;
+    } cases[] = {
+        {"CR LF", QStringLiteral("pasted\r\n05, 36.50, 0\r\n06, 36.50, 1\r\n"), true},
+        {"LF", QStringLiteral("pasted\n05, 36.50, 0\n06, 36.50, 1\n"), true},
+        {"CR", QStringLiteral("pasted\r05, 36.50, 0\r06, 36.50, 1\r"), true},
+        // A no-break space is not a blank: "3 6.50" with one reads 3, out of range.
+        {"no-break space inside the number", QStringLiteral("pasted\n05, 36.50, 0\n06, 3\u00A06.50, 1\n"), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         auto form = OpenForm();
         auto *text = Find<QPlainTextEdit>(*form, "Text1");
         Click(*form, "Command2");
-        const QString month = QStringList{"pasted", "05, 36.50, 0", "06, 36.50, 1", ""}.join(QLatin1String(ending));
-        QApplication::clipboard()->setText(month);
+        QApplication::clipboard()->setText(c.month);
         QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
         Click(*form, "Check1");
         Click(*form, "Command3");
         EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), QStringLiteral("pasted"));
-        const QImage shown = Grab(*form);
-        EXPECT_EQ(shown.pixel(140, 203), Red);
-        EXPECT_EQ(shown.pixel(MarkerColumn(6), MarkerRow), Pink);
+        const QImage shown = Shown(*form);
+        EXPECT_EQ(shown.pixel(140, 203) == Red, c.day6Read) << "segment from day 5 to day 6";
+        EXPECT_EQ(shown.pixel(MarkerColumn(6), MarkerRow) == Pink, c.day6Read) << "marker of day 6";
+    }
+}
+
+TEST(Form1, ALongTitleShowsItsBeginningOnOneLine)
+{
+    auto form = OpenForm();
+    QString title = QStringLiteral("2002/08 ");
+    while (title.size() < (256 << 10))
+        title += QStringLiteral("とても長い題名 ");
+    Find<QPlainTextEdit>(*form, "Text1")->setPlainText(title + QStringLiteral("\r\n05, 36.50, 0\r\n"));
+    Click(*form, "Command3");
+    const QString shown = Find<QLabel>(*form, "Label2")->text();
+    EXPECT_TRUE(title.startsWith(shown));
+    EXPECT_GE(shown.size(), 40) << "at least what the label's width can show";
+    EXPECT_LE(shown.size(), 1000) << "the label is not handed megabytes it cannot show";
+    const QImage label = Shown(*form).copy(Find<QLabel>(*form, "Label2")->geometry());
+    EXPECT_TRUE(BoundsIn(label, label.rect()).isValid()) << "the beginning is drawn";
+}
+
+// A dark desktop theme: its light text must not reach the window's white and yellow grounds.
+QPalette DarkPalette()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(45, 45, 48));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(60, 60, 64));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    return dark;
+}
+
+// The boxes whose text must be black: every label, the check box's caption, the records.
+QRect TextBoxOf(const Control &c)
+{
+    return QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15);
+}
+
+TEST(Form1, TextOnTheFixedGroundsStaysBlackUnderADarkTheme)
+{
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(DarkPalette());
+    auto form = OpenForm();
+    Click(*form, "Command3");
+    const QImage shown = Shown(*form);
+
+    QTemporaryDir scratch;
+    const QString file = scratch.filePath(QStringLiteral("dark.pdf"));
+    {
+        QPdfWriter writer(file);
+        writer.setResolution(600);
+        ASSERT_TRUE(form->RenderPage(writer));
+    }
+    const PrintedPage page = RenderPrintedPage(file, YellowGroundOf(*form));
+    QApplication::setPalette(before);
+
+    for (const Control &c : Controls) {
+        if (std::string_view(c.name).starts_with("Command"))
+            continue; // buttons follow the theme
+        const QRect box = TextBoxOf(c);
+        EXPECT_TRUE(BoundsIn(shown, box).isValid()) << c.name << " on screen";
+        const QRect onPage(page.origin + box.topLeft() * 15 / TwipsPerPagePixel, box.size() * 15 / TwipsPerPagePixel);
+        EXPECT_TRUE(BoundsIn(page.image, onPage).isValid()) << c.name << " on paper";
+    }
+}
+
+// Where a label or the check box lays out its text.
+QRect TextRoomOf(QWidget &control)
+{
+    auto *box = qobject_cast<QCheckBox *>(&control);
+    if (!box)
+        return control.contentsRect();
+    QStyleOptionButton option;
+    option.initFrom(box);
+    return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+}
+
+// Renders `control` at `ratio` device pixels a pixel, as a screen at that scale shows it.
+QImage RenderedAt(QWidget &control, qreal ratio)
+{
+    QImage image(control.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(White);
+    control.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+TEST(Form1, LabelsFitTheirBoxesWithRoomOnScreenAndOnPaper)
+{
+    auto form = OpenForm();
+    QTemporaryDir scratch;
+    const QString file = scratch.filePath(QStringLiteral("labels.pdf"));
+    {
+        QPdfWriter writer(file);
+        writer.setResolution(1200);
+        ASSERT_TRUE(form->RenderPage(writer));
+    }
+    const PrintedPage page = RenderPrintedPage(file, YellowGroundOf(*form));
+
+    for (const Control &c : Controls) {
+        if (!std::string_view(c.name).starts_with("Label3") && std::string_view(c.name) != "Check1")
+            continue;
+        auto *control = Find<QWidget>(*form, c.name);
+        // The style draws the check box's square at its very left edge; its caption must
+        // still keep off the other three.
+        const int left = qobject_cast<QCheckBox *>(control) ? 0 : 1;
+        const QRect room = TextRoomOf(*control);
+        for (qreal ratio : {1.0, 1.25, 1.5, 2.0}) {
+            const QImage image = RenderedAt(*control, ratio);
+            const QRectF text = QFontMetricsF(control->font(), &image).tightBoundingRect(QString::fromUtf8(c.caption));
+            EXPECT_LT(text.width(), room.width()) << c.name << " at " << ratio << " is wider than its room";
+            EXPECT_LE(text.height(), room.height()) << c.name << " at " << ratio << " is taller than its room";
+            const QRect ink = BoundsIn(image, image.rect(), IsTrace);
+            const QRect inside = image.rect().adjusted(left, 1, -1, -1);
+            EXPECT_TRUE(ink.isValid() && inside.contains(ink))
+                << c.name << " at " << ratio << ": ink " << ink.x() << ',' << ink.y() << ' ' << ink.width() << 'x'
+                << ink.height() << " in " << image.width() << 'x' << image.height();
+        }
+        const QRect box = TextBoxOf(c);
+        const QRect onPage(page.origin + box.topLeft() * 15 / TwipsPerPagePixel, box.size() * 15 / TwipsPerPagePixel);
+        const QRect ink = BoundsIn(page.image, onPage, IsTrace);
+        EXPECT_TRUE(ink.isValid() && onPage.adjusted(left, 1, -1, -1).contains(ink)) << c.name << " on paper";
     }
 }
 

@@ -37,7 +37,7 @@ TEST(UnderLoad, TenThousandPressesLeaveMemoryFlat)
     std::cout << "resident after the first press " << afterFirstPress << " MiB, after 10000 presses "
               << afterLastPress << " MiB\n";
     EXPECT_LT(afterLastPress - afterFirstPress, 4.0);
-    EXPECT_EQ(Grab(*form).pixel(100, 53), Major);
+    EXPECT_EQ(Shown(*form).pixel(100, 53), Major);
 }
 
 // About 64 MiB of UTF-16 text: the sample month over and over.
@@ -63,7 +63,7 @@ TEST(UnderLoad, A64MiBPasteIsDrawnAndKept)
     Click(*form, "Command3");
 
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), QStringLiteral("2002/08 サンプル"));
-    EXPECT_TRUE(ColumnHas(Grab(*form), 140, Red));
+    EXPECT_TRUE(ColumnHas(Shown(*form), 140, Red));
     EXPECT_EQ(text->document()->characterCount(), pasted.size() + 1) << "the box keeps the whole paste";
 }
 

@@ -2,6 +2,7 @@
 
 #include "windowtesting.h"
 
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -66,6 +67,12 @@ bool ColumnHas(const PrintedPage &page, double xTwips, double fromYTwips, double
 }
 
 } // namespace
+
+QRect YellowGroundOf(Form1 &form)
+{
+    const QWidget *ground = Find<QPlainTextEdit>(form, "Text1")->viewport();
+    return QRect(ground->mapTo(&form, QPoint(0, 0)), ground->size());
+}
 
 PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
 {

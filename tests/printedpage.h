@@ -5,6 +5,10 @@
 #include <QRect>
 #include <QString>
 
+namespace bbt {
+class Form1;
+}
+
 // A printed page turned back into pixels, to check what reached the paper.
 namespace bbt::windowtest {
 
@@ -22,6 +26,9 @@ struct PrintedPage {
 // ground of its text box, which the window shows at `yellowShown`. An empty image means
 // the page could not be rendered.
 PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown);
+
+// Where the window shows the text box's yellow ground, in its own pixels.
+QRect YellowGroundOf(Form1 &form);
 
 // Checks that the page shows the window after the sample month was drawn with its check
 // days: the grid, the red curve, the pink boxes, white elsewhere, all at real size.

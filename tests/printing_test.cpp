@@ -38,13 +38,6 @@ std::unique_ptr<Form1> FormWithSampleChart()
     return form;
 }
 
-// Where the window shows the text box's yellow ground.
-QRect YellowShown(Form1 &form)
-{
-    const QWidget *ground = Find<QPlainTextEdit>(form, "Text1")->viewport();
-    return QRect(ground->mapTo(&form, QPoint(0, 0)), ground->size());
-}
-
 // What printing must leave as it was.
 struct WindowState {
     QString text, title;
@@ -57,7 +50,7 @@ struct WindowState {
         , title(Find<QLabel>(form, "Label2")->text())
         , undoable(Find<QPlainTextEdit>(form, "Text1")->document()->isUndoAvailable())
         , check(Find<QCheckBox>(form, "Check1")->checkState())
-        , chart(Grab(form).copy(0, 45, 520, 350))
+        , chart(Shown(form).copy(0, 45, 520, 350))
     {
     }
     friend bool operator==(const WindowState &, const WindowState &) = default;
@@ -73,7 +66,7 @@ TEST(RenderPage, PutsTheWindowOnAPdfPageAtRealSize)
         writer.setResolution(600);
         ASSERT_TRUE(form->RenderPage(writer));
     }
-    ExpectSampleChartOnPage(RenderPrintedPage(file, YellowShown(*form)));
+    ExpectSampleChartOnPage(RenderPrintedPage(file, YellowGroundOf(*form)));
 }
 
 TEST(RenderPage, ReportsADeviceThatCannotStart)
@@ -244,7 +237,7 @@ TEST_P(PrintCommand, TellsWhatWentWrongAndChangesNothing)
     } else {
         const QString pdf = WaitForPrintedPdf(qEnvironmentVariable("BBTCHART_PRINT_DIR"), pressed);
         ASSERT_FALSE(pdf.isEmpty()) << "no page came out of the default printer";
-        ExpectSampleChartOnPage(RenderPrintedPage(pdf, YellowShown(*form)));
+        ExpectSampleChartOnPage(RenderPrintedPage(pdf, YellowGroundOf(*form)));
         EXPECT_EQ(JobsEverSentTo("PDF"), jobsBefore + 1) << "one press, one job";
         QTest::qWait(1000); // the job is followed until CUPS calls it completed
         EXPECT_FALSE(box->seen) << box->text.toStdString();

@@ -51,7 +51,9 @@ Control *Find(const Form1 &form, const char *name)
 }
 
 void Click(const Form1 &form, const char *button);
-QImage Grab(Form1 &form);
+// The window's pixels as the screen shows them once the events so far are handled: on a
+// real X server what the server holds, not a fresh rendering of the window.
+QImage Shown(QWidget &window);
 bool ColumnHas(const QImage &image, int column, QRgb colour);
 // The sample month as the text box shows it, lines ending in line feeds.
 QString SampleAsShown();
@@ -61,7 +63,8 @@ inline bool IsCheckDayOfSample(int day)
 }
 
 // Creates the QApplication on the offscreen platform unless told otherwise (the build
-// lists the tests headless too) and runs every test.
+// lists the tests headless too) and runs every test. A test that needs a real screen and
+// finds no display fails at once, saying so.
 int RunWindowTests(int argc, char **argv);
 
 } // namespace bbt::windowtest

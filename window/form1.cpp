@@ -7,11 +7,10 @@
 #include "window/twips.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QCheckBox>
 #include <QFont>
 #include <QIcon>
-#include <QKeySequence>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -244,11 +243,7 @@ void Form1::CreateControls()
     Text1->setAccessibleName(QStringLiteral("記録"));
     SetBackground(Text1->viewport(), DataBoxBackground);
     SetInk(Text1, QPalette::Text);
-    auto *redo = new QAction(Text1);
-    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-    redo->setShortcutContext(Qt::WidgetShortcut);
-    connect(redo, &QAction::triggered, Text1, &QPlainTextEdit::redo);
-    Text1->addAction(redo);
+    Text1->installEventFilter(this);
 
     QFont titleFont(TitleFontFamily);
     titleFont.setPointSizeF(TitleFontPoints);
@@ -350,6 +345,19 @@ void Form1::Command3_Click()
     DrawChart(m_chart, DayTemperature, DayFlag, showCheckDays);
     update();
     m_chartElement->Describe(ChartDescription(title, DayTemperature, DayFlag, showCheckDays));
+}
+
+// Ctrl+Y redoes as Ctrl+Shift+Z does, as users of the memo pad's platform expect.
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y)) {
+            Text1->redo();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::paintEvent(QPaintEvent *)

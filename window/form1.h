@@ -37,6 +37,7 @@ public:
     bool RenderPage(QPagedPaintDevice &device);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
