@@ -5,6 +5,8 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFontInfo>
+#include <QLocale>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPdfWriter>
@@ -223,6 +225,48 @@ TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
     }
     EXPECT_TRUE(accessible->text(QAccessible::Description)
                     .endsWith(QStringLiteral("チェック日 12日、13日、15日、16日、17日、18日、30日、31日。")));
+}
+
+TEST(Form1, AGreyedCheckBoxDrawsNoMarkers)
+{
+    auto form = OpenForm();
+    auto *check = Find<QCheckBox>(*form, "Check1");
+    check->setTristate(true);
+    check->setCheckState(Qt::PartiallyChecked);
+    Click(*form, "Command3");
+    EXPECT_NE(Shown(*form).pixel(MarkerColumn(12), MarkerRow), Pink) << "no marker under check day 12";
+}
+
+TEST(Form1, ChartLandsAtDeviceResolutionAtTwiceTheScale)
+{
+    auto form = OpenForm();
+    Click(*form, "Command3");
+    QImage image(form->size() * 2, QImage::Format_RGB32);
+    image.setDevicePixelRatio(2);
+    form->render(&image);
+    EXPECT_EQ(image.pixel(200, 106), Major) << "38.0 line, first device row";
+    EXPECT_EQ(image.pixel(200, 107), Major) << "38.0 line, second device row";
+    EXPECT_EQ(image.pixel(200, 108), White) << "just below it";
+}
+
+TEST(Form1, FontsResolveToJapaneseFamilies)
+{
+    auto form = OpenForm();
+    EXPECT_EQ(QFontInfo(Find<QLabel>(*form, "Label2")->font()).family(), QStringLiteral("IPAPGothic"))
+        << "the title's family stands in for ＭＳ Ｐゴシック";
+    EXPECT_NEAR(Find<QLabel>(*form, "Label2")->font().pointSizeF(), 14.25, 0.01);
+    EXPECT_EQ(QFontInfo(Find<QLabel>(*form, "Label3_7")->font()).family(), QStringLiteral("IPAPGothic"));
+    EXPECT_EQ(QFontInfo(Find<QCheckBox>(*form, "Check1")->font()).family(), QStringLiteral("IPAPGothic"));
+}
+
+TEST(UserNumberLocale, FollowsTheDecimalSeparatorOfTheUsersLocale)
+{
+    const QLocale before;
+    for (const auto &[language, separator] : {std::pair{QLocale::German, u','}, {QLocale::Japanese, u'.'}}) {
+        QLocale::setDefault(QLocale(language));
+        EXPECT_EQ(UserNumberLocale().decimalSeparator, separator) << QLocale::languageToString(language).toStdString();
+    }
+    QLocale::setDefault(before);
 }
 
 TEST(Form1, OneLineTextDrawsTheGridOverTheEarlierCurve)

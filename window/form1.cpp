@@ -365,8 +365,10 @@ void Form1::paintEvent(QPaintEvent *)
     if (m_chart.IsEmpty())
         return;
     QPainter painter(this);
-    const QImage &picture = m_chart.Picture(devicePixelRatioF());
-    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(picture.size()) / devicePixelRatioF()), picture);
+    // The device's own ratio: a rendering into an image of another scale gets its own picture.
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    const QImage &picture = m_chart.Picture(ratio);
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(picture.size()) / ratio), picture);
 }
 
 NumberLocale UserNumberLocale()
