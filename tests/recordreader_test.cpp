@@ -1,5 +1,5 @@
 #include "record/recordreader.h"
-#include "record/samplemonth.h"
+#include "samplemonthtext.h"
 
 #include <gtest/gtest.h>
 
@@ -193,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextToNumberTest, testing::Values(
 
 TEST(ReadRecords, SampleMonth)
 {
-    const ReadMonth month = Read(SampleRecordText());
+    const ReadMonth month = Read(SampleMonthText);
     EXPECT_EQ(month.title, u"2002/08 サンプル");
     EXPECT_EQ(DaysWithReading(month), (std::vector<int>{1, 2, 5, 6, 7, 8, 9, 11, 12, 13, 15, 16, 17, 18,
                                                         20, 21, 23, 26, 27, 28, 29, 30, 31}));
