@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -135,16 +136,27 @@ TEST(DrawChart, CheckDayMarkersFollowTheSegmentEndingAtTheirDay)
     EXPECT_EQ(surface.Coloured(Red).size(), 22u);
 }
 
-TEST(DrawChart, SingleReadingDrawsNoSegmentButItsMarker)
+// One day of the month, day 1, so no curve segment is drawn; check days are shown.
+TEST(DrawChart, OnlyAFlagOfOneOnADayWithAReadingDrawsAMarker)
 {
-    DayTemperatureTable temperature{};
-    DayFlagTable flag{};
-    temperature[1] = 36.5;
-    flag[1] = 1;
-    RecordingSurface surface;
-    DrawChart(surface, temperature, flag, true);
-    ASSERT_EQ(surface.calls.size(), GridLineCount + 1u);
-    EXPECT_EQ(surface.calls.back(), (Call{Call::Box, 1100, 5250, 1300, 5350, Pink}));
+    const struct {
+        double temperature;
+        std::int16_t flag;
+        bool marked;
+    } cases[] = {{36.5, 1, true}, {36.5, 2, false}, {36.5, -1, false}, {0.0, 1, false}};
+    for (const auto &c : cases) {
+        DayTemperatureTable temperature{};
+        DayFlagTable flag{};
+        temperature[1] = c.temperature;
+        flag[1] = c.flag;
+        RecordingSurface surface;
+        DrawChart(surface, temperature, flag, true);
+        ASSERT_GE(surface.calls.size(), GridLineCount);
+        const std::vector<Call> drawn(surface.calls.begin() + GridLineCount, surface.calls.end());
+        const std::vector<Call> marker{{Call::Box, 1100, 5250, 1300, 5350, Pink}};
+        EXPECT_EQ(drawn, c.marked ? marker : std::vector<Call>{})
+            << "temperature " << c.temperature << ", flag " << c.flag;
+    }
 }
 
 TEST(TemperatureY, MapsTheGridBoundsAndBeyond)
