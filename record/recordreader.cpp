@@ -72,6 +72,28 @@ std::optional<std::int64_t> ReadLenientExponent(LenientCursor &cursor)
     return exponent;
 }
 
+// Appends the digits at the cursor to `spelling` and says how many there were.
+std::size_t PushLenientDigits(LenientCursor &cursor, std::string &spelling)
+{
+    const std::size_t before = spelling.size();
+    for (char16_t c = cursor.peek(); IsDigit(c); c = cursor.peek()) {
+        spelling.push_back(static_cast<char>(c));
+        cursor.advance();
+    }
+    return spelling.size() - before;
+}
+
+// Whether a number that does not fit a double is too large rather than too small. Either
+// way it lies hundreds of powers of ten from 1, so the place of its leading digit, give or
+// take one, and the exponent tell. Zeros alone always fit: the mantissa has another digit.
+bool IsTooLarge(std::string_view mantissa, std::int64_t exponent)
+{
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t leading = mantissa.find_first_not_of("0.");
+    const auto digitsBeforePoint = static_cast<std::int64_t>(point) - static_cast<std::int64_t>(leading);
+    return digitsBeforePoint + exponent > 0;
+}
+
 struct DayRecord {
     int day = 0;
     double temperature = 0.0;
@@ -138,45 +160,31 @@ double ReadLeadingNumber(std::u16string_view text)
         cursor.advance();
     }
 
-    // The power of ten of the leading digit, enough to tell overflow from underflow.
-    std::int64_t magnitude = 0;
-    bool anyDigit = false;
-    bool nonZeroSeen = false;
-    char16_t c = cursor.peek();
-    for (; IsDigit(c); c = cursor.peek()) {
-        spelling.push_back(static_cast<char>(c));
-        anyDigit = true;
-        nonZeroSeen = nonZeroSeen || c != u'0';
-        magnitude += nonZeroSeen ? 1 : 0;
-        cursor.advance();
-    }
-    if (c == u'.') {
+    std::size_t digits = PushLenientDigits(cursor, spelling);
+    if (cursor.peek() == u'.') {
         spelling.push_back('.');
         cursor.advance();
-        for (c = cursor.peek(); IsDigit(c); c = cursor.peek()) {
-            spelling.push_back(static_cast<char>(c));
-            anyDigit = true;
-            if (!nonZeroSeen && c == u'0')
-                --magnitude;
-            nonZeroSeen = nonZeroSeen || c != u'0';
-            cursor.advance();
-        }
+        digits += PushLenientDigits(cursor, spelling);
     }
-    if (!anyDigit)
+    if (digits == 0)
         return 0.0;
+    const std::size_t mantissaSize = spelling.size();
 
-    if (IsExponentLetter(c)) {
+    std::int64_t exponent = 0;
+    if (IsExponentLetter(cursor.peek())) {
         cursor.advance();
-        if (const std::optional<std::int64_t> exponent = ReadLenientExponent(cursor)) {
+        if (const std::optional<std::int64_t> written = ReadLenientExponent(cursor)) {
+            exponent = *written;
             spelling.push_back('e');
-            spelling += std::to_string(*exponent);
-            magnitude += *exponent;
+            spelling += std::to_string(exponent);
         }
     }
 
     double value = 0.0;
-    if (ReadSpelling(spelling, value).ec == std::errc::result_out_of_range)
-        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    if (ReadSpelling(spelling, value).ec == std::errc::result_out_of_range) {
+        const bool tooLarge = IsTooLarge(std::string_view(spelling).substr(0, mantissaSize), exponent);
+        value = tooLarge ? std::numeric_limits<double>::infinity() : 0.0;
+    }
     return negative ? -value : value;
 }
 
