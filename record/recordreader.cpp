@@ -1,7 +1,6 @@
 #include "record/recordreader.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -26,41 +25,14 @@ bool IsLenientBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n'; 
 bool IsStrictBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 bool IsExponentLetter(char16_t c) { return c == u'E' || c == u'e' || c == u'D' || c == u'd'; }
 
-// The ASCII spelling of a number, handed to std::from_chars, which reads it the same
-// way whatever the process locale. Ordinary numbers stay on the stack.
-class NumberSpelling final {
-public:
-    void push(char c)
-    {
-        if (m_size < m_small.size()) {
-            m_small[m_size++] = c;
-            return;
-        }
-        if (m_large.empty())
-            m_large.assign(m_small.data(), m_small.size());
-        m_large.push_back(c);
-        ++m_size;
-    }
-
-    void append(std::int64_t number)
-    {
-        std::array<char, 24> text{};
-        const auto end = std::to_chars(text.data(), text.data() + text.size(), number).ptr;
-        std::for_each(text.data(), end, [this](char c) { push(c); });
-    }
-
-    // Reads the spelling; result_out_of_range when it does not fit a double.
-    std::from_chars_result read(double &value) const
-    {
-        const char *first = m_large.empty() ? m_small.data() : m_large.data();
-        return std::from_chars(first, first + m_size, value, std::chars_format::general);
-    }
-
-private:
-    std::array<char, 64> m_small{};
-    std::string m_large;
-    std::size_t m_size = 0;
-};
+// Reads the ASCII spelling of a number the same way whatever the process locale;
+// result_out_of_range when it does not fit a double. Spellings of ordinary fields such as
+// "36.33" fit in the string's own small buffer, so reading a record allocates nothing.
+std::from_chars_result ReadSpelling(const std::string &spelling, double &value)
+{
+    return std::from_chars(spelling.data(), spelling.data() + spelling.size(), value,
+                           std::chars_format::general);
+}
 
 // Walks the text for the lenient reader, which skips blanks wherever they stand.
 class LenientCursor final {
@@ -98,6 +70,28 @@ std::optional<std::int64_t> ReadLenientExponent(LenientCursor &cursor)
     if (exponent && negative)
         *exponent = -*exponent;
     return exponent;
+}
+
+// Appends the digits at the cursor to `spelling` and says how many there were.
+std::size_t PushLenientDigits(LenientCursor &cursor, std::string &spelling)
+{
+    const std::size_t before = spelling.size();
+    for (char16_t c = cursor.peek(); IsDigit(c); c = cursor.peek()) {
+        spelling.push_back(static_cast<char>(c));
+        cursor.advance();
+    }
+    return spelling.size() - before;
+}
+
+// Whether a number that does not fit a double is too large rather than too small. Either
+// way it lies hundreds of powers of ten from 1, so the place of its leading digit, give or
+// take one, and the exponent tell. Zeros alone always fit: the mantissa has another digit.
+bool IsTooLarge(std::string_view mantissa, std::int64_t exponent)
+{
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t leading = mantissa.find_first_not_of("0.");
+    const auto digitsBeforePoint = static_cast<std::int64_t>(point) - static_cast<std::int64_t>(leading);
+    return digitsBeforePoint + exponent > 0;
 }
 
 struct DayRecord {
@@ -158,7 +152,7 @@ std::u16string_view TakeLine(std::u16string_view &remaining, std::u16string_view
 double ReadLeadingNumber(std::u16string_view text)
 {
     LenientCursor cursor(text);
-    NumberSpelling spelling;
+    std::string spelling;
 
     bool negative = false;
     if (const char16_t sign = cursor.peek(); sign == u'+' || sign == u'-') {
@@ -166,45 +160,31 @@ double ReadLeadingNumber(std::u16string_view text)
         cursor.advance();
     }
 
-    // The power of ten of the leading digit, enough to tell overflow from underflow.
-    std::int64_t magnitude = 0;
-    bool anyDigit = false;
-    bool nonZeroSeen = false;
-    char16_t c = cursor.peek();
-    for (; IsDigit(c); c = cursor.peek()) {
-        spelling.push(static_cast<char>(c));
-        anyDigit = true;
-        nonZeroSeen = nonZeroSeen || c != u'0';
-        magnitude += nonZeroSeen ? 1 : 0;
+    std::size_t digits = PushLenientDigits(cursor, spelling);
+    if (cursor.peek() == u'.') {
+        spelling.push_back('.');
         cursor.advance();
+        digits += PushLenientDigits(cursor, spelling);
     }
-    if (c == u'.') {
-        spelling.push('.');
-        cursor.advance();
-        for (c = cursor.peek(); IsDigit(c); c = cursor.peek()) {
-            spelling.push(static_cast<char>(c));
-            anyDigit = true;
-            if (!nonZeroSeen && c == u'0')
-                --magnitude;
-            nonZeroSeen = nonZeroSeen || c != u'0';
-            cursor.advance();
-        }
-    }
-    if (!anyDigit)
+    if (digits == 0)
         return 0.0;
+    const std::size_t mantissaSize = spelling.size();
 
-    if (IsExponentLetter(c)) {
+    std::int64_t exponent = 0;
+    if (IsExponentLetter(cursor.peek())) {
         cursor.advance();
-        if (const std::optional<std::int64_t> exponent = ReadLenientExponent(cursor)) {
-            spelling.push('e');
-            spelling.append(*exponent);
-            magnitude += *exponent;
+        if (const std::optional<std::int64_t> written = ReadLenientExponent(cursor)) {
+            exponent = *written;
+            spelling.push_back('e');
+            spelling += std::to_string(exponent);
         }
     }
 
     double value = 0.0;
-    if (spelling.read(value).ec == std::errc::result_out_of_range)
-        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    if (ReadSpelling(spelling, value).ec == std::errc::result_out_of_range) {
+        const bool tooLarge = IsTooLarge(std::string_view(spelling).substr(0, mantissaSize), exponent);
+        value = tooLarge ? std::numeric_limits<double>::infinity() : 0.0;
+    }
     return negative ? -value : value;
 }
 
@@ -215,33 +195,33 @@ std::optional<double> TextToNumber(std::u16string_view text, const NumberLocale 
     while (!text.empty() && IsStrictBlank(text.back()))
         text.remove_suffix(1);
 
-    NumberSpelling spelling;
+    std::string spelling;
     std::size_t i = 0;
     auto at = [&text](std::size_t index) { return index < text.size() ? text[index] : u'\0'; };
     auto pushDigits = [&]() {
         const std::size_t first = i;
         for (; IsDigit(at(i)); ++i)
-            spelling.push(static_cast<char>(text[i]));
+            spelling.push_back(static_cast<char>(text[i]));
         return i - first;
     };
 
     if (at(i) == u'-')
-        spelling.push('-');
+        spelling.push_back('-');
     if (at(i) == u'-' || at(i) == u'+')
         ++i;
     std::size_t mantissaDigits = pushDigits();
     if (at(i) == locale.decimalSeparator) {
-        spelling.push('.');
+        spelling.push_back('.');
         ++i;
         mantissaDigits += pushDigits();
     }
     if (mantissaDigits == 0)
         return std::nullopt;
     if (at(i) == u'E' || at(i) == u'e') {
-        spelling.push('e');
+        spelling.push_back('e');
         ++i;
         if (at(i) == u'-' || at(i) == u'+')
-            spelling.push(static_cast<char>(text[i++]));
+            spelling.push_back(static_cast<char>(text[i++]));
         if (pushDigits() == 0)
             return std::nullopt;
     }
@@ -249,7 +229,7 @@ std::optional<double> TextToNumber(std::u16string_view text, const NumberLocale 
         return std::nullopt;
 
     double value = 0.0;
-    if (spelling.read(value).ec != std::errc{})
+    if (ReadSpelling(spelling, value).ec != std::errc{})
         return std::nullopt;
     return value;
 }

@@ -1,10 +1,11 @@
 #include "chart/chart.h"
 #include "record/recordreader.h"
-#include "record/samplemonth.h"
+#include "samplemonthtext.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace bbt {
@@ -50,6 +51,12 @@ public:
 
 constexpr int GridLineCount = 62;
 
+// The chart's colours as the user sees them.
+constexpr RgbColour Major{10, 10, 10};
+constexpr RgbColour Minor{150, 150, 150};
+constexpr RgbColour Red{255, 0, 0};
+constexpr RgbColour Pink{255, 100, 255};
+
 struct Month {
     DayTemperatureTable temperature{};
     DayFlagTable flag{};
@@ -57,9 +64,8 @@ struct Month {
 
 Month SampleMonth()
 {
-    const std::u16string text = SampleText(u"\r\n");
     Month month;
-    std::u16string_view remaining = text;
+    std::u16string_view remaining = SampleMonthText;
     TakeLine(remaining, u"\r\n");
     ReadRecords(remaining, u"\r\n", month.temperature, month.flag, NumberLocale{});
     return month;
@@ -71,15 +77,15 @@ TEST(DrawChart, EmptyTablesDrawTheGridAndNothingElse)
     DrawChart(surface, {}, {}, true);
     ASSERT_EQ(surface.calls.size(), GridLineCount);
 
-    for (int step = 0; step <= StepCount; ++step) {
+    for (int step = 0; step <= 30; ++step) {
         const float y = 800.0f + 150.0f * step;
-        const RgbColour colour = step % 10 == 0 ? MajorGridColour : MinorGridColour;
+        const RgbColour colour = step % 10 == 0 ? Major : Minor;
         EXPECT_EQ(surface.calls[step], (Call{Call::Line, 1200, y, 7200, y, colour})) << "level " << step;
     }
-    for (int day = 1; day <= DayCount; ++day) {
+    for (int day = 1; day <= 31; ++day) {
         const float x = 1000.0f + 200.0f * day;
         const bool major = day == 1 || day == 10 || day == 20 || day == 30;
-        EXPECT_EQ(surface.calls[StepCount + day], (Call{Call::Line, x, 800, x, 5300, major ? MajorGridColour : MinorGridColour}))
+        EXPECT_EQ(surface.calls[30 + day], (Call{Call::Line, x, 800, x, 5300, major ? Major : Minor}))
             << "day " << day;
     }
 }
@@ -90,16 +96,18 @@ TEST(DrawChart, SampleMonthCurveBridgesDaysWithoutReading)
     RecordingSurface surface;
     DrawChart(surface, month.temperature, month.flag, false);
 
-    const std::vector<Call> curve = surface.Coloured(CurveColour);
+    const std::vector<Call> curve = surface.Coloured(Red);
     ASSERT_EQ(curve.size(), 22u);
     EXPECT_EQ(surface.calls.size(), GridLineCount + 22u);
-    EXPECT_TRUE(surface.Coloured(MarkerColour).empty());
+    EXPECT_TRUE(surface.Coloured(Pink).empty());
 
+    // From 36.31 on day 2 over days 3 and 4 to 36.23 on day 5; t degrees lie at
+    // y = 5300 - 1500 (t - 35).
     const Call &bridge = curve[1];
     EXPECT_EQ(bridge.x1, 1400.0f);
     EXPECT_EQ(bridge.x2, 2000.0f);
-    EXPECT_FLOAT_EQ(bridge.y1, static_cast<float>(TemperatureY(36.31)));
-    EXPECT_FLOAT_EQ(bridge.y2, static_cast<float>(TemperatureY(36.23)));
+    EXPECT_FLOAT_EQ(bridge.y1, 3335.0f);
+    EXPECT_FLOAT_EQ(bridge.y2, 3455.0f);
     for (std::size_t i = 1; i < curve.size(); ++i)
         EXPECT_EQ(curve[i].x1, curve[i - 1].x2) << "segments join end to start";
 }
@@ -110,34 +118,45 @@ TEST(DrawChart, CheckDayMarkersFollowTheSegmentEndingAtTheirDay)
     RecordingSurface surface;
     DrawChart(surface, month.temperature, month.flag, true);
 
-    std::vector<float> markerDays;
+    std::vector<Call> boxes;
     for (std::size_t i = GridLineCount; i < surface.calls.size(); ++i) {
         const Call &call = surface.calls[i];
         if (call.kind != Call::Box)
             continue;
-        EXPECT_EQ(call.colour, MarkerColour);
-        EXPECT_EQ(call.x2 - call.x1, 200.0f);
-        EXPECT_EQ(call.y1, 5250.0f);
-        EXPECT_EQ(call.y2, 5350.0f);
-        const float dayX = (call.x1 + call.x2) / 2;
-        markerDays.push_back((dayX - 1000.0f) / 200.0f);
+        boxes.push_back(call);
         ASSERT_EQ(surface.calls[i - 1].kind, Call::Line);
-        EXPECT_EQ(surface.calls[i - 1].x2, dayX) << "box follows the segment that ends at its day";
+        EXPECT_EQ(surface.calls[i - 1].x2, (call.x1 + call.x2) / 2) << "box follows the segment that ends at its day";
     }
-    EXPECT_EQ(markerDays, (std::vector<float>{12, 13, 15, 16, 17, 18, 30, 31}));
-    EXPECT_EQ(surface.Coloured(CurveColour).size(), 22u);
+    std::vector<Call> expected;
+    for (int day : {12, 13, 15, 16, 17, 18, 30, 31}) {
+        const float x = 1000.0f + 200.0f * day;
+        expected.push_back({Call::Box, x - 100, 5250, x + 100, 5350, Pink});
+    }
+    EXPECT_EQ(boxes, expected);
+    EXPECT_EQ(surface.Coloured(Red).size(), 22u);
 }
 
-TEST(DrawChart, SingleReadingDrawsNoSegmentButItsMarker)
+// One day of the month, day 1, so no curve segment is drawn; check days are shown.
+TEST(DrawChart, OnlyAFlagOfOneOnADayWithAReadingDrawsAMarker)
 {
-    DayTemperatureTable temperature{};
-    DayFlagTable flag{};
-    temperature[1] = 36.5;
-    flag[1] = 1;
-    RecordingSurface surface;
-    DrawChart(surface, temperature, flag, true);
-    ASSERT_EQ(surface.calls.size(), GridLineCount + 1u);
-    EXPECT_EQ(surface.calls.back(), (Call{Call::Box, 1100, 5250, 1300, 5350, MarkerColour}));
+    const struct {
+        double temperature;
+        std::int16_t flag;
+        bool marked;
+    } cases[] = {{36.5, 1, true}, {36.5, 2, false}, {36.5, -1, false}, {0.0, 1, false}};
+    for (const auto &c : cases) {
+        DayTemperatureTable temperature{};
+        DayFlagTable flag{};
+        temperature[1] = c.temperature;
+        flag[1] = c.flag;
+        RecordingSurface surface;
+        DrawChart(surface, temperature, flag, true);
+        ASSERT_GE(surface.calls.size(), GridLineCount);
+        const std::vector<Call> drawn(surface.calls.begin() + GridLineCount, surface.calls.end());
+        const std::vector<Call> marker{{Call::Box, 1100, 5250, 1300, 5350, Pink}};
+        EXPECT_EQ(drawn, c.marked ? marker : std::vector<Call>{})
+            << "temperature " << c.temperature << ", flag " << c.flag;
+    }
 }
 
 TEST(TemperatureY, MapsTheGridBoundsAndBeyond)
@@ -158,7 +177,7 @@ TEST(DrawChart, ExtremeReadingsLieOnTheAxisAndFarAboveTheWindow)
     RecordingSurface surface;
     DrawChart(surface, temperature, {}, false);
     ASSERT_EQ(surface.calls.size(), GridLineCount + 1u);
-    EXPECT_EQ(surface.calls.back(), (Call{Call::Line, 1600, 5300, 1800, -5200, CurveColour}));
+    EXPECT_EQ(surface.calls.back(), (Call{Call::Line, 1600, 5300, 1800, -5200, Red}));
 }
 
 } // namespace

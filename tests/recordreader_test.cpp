@@ -1,5 +1,5 @@
 #include "record/recordreader.h"
-#include "record/samplemonth.h"
+#include "samplemonthtext.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +117,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadLeadingNumberTest, testing::Values(
     LeadingNumberCase{"Decimal", u"36.33", 36.33},
     LeadingNumberCase{"BlanksInsideAreSkipped", u"3 6.5", 36.5},
     LeadingNumberCase{"TabsAndLineFeedsAreSkipped", u"\t\n 1\n2", 12},
+    LeadingNumberCase{"BlanksAroundEveryPart", u" - 3\t6 .\n5 d - 1", -3.65},
+    LeadingNumberCase{"CarriageReturnIsNoBlank", u"1\r2", 1},
     LeadingNumberCase{"StopsAtGarbage", u"36.33abc", 36.33},
     LeadingNumberCase{"CommaIsNoDecimalPoint", u"1,5", 1},
     LeadingNumberCase{"SecondPointStops", u"1.2.3", 1.2},
@@ -129,7 +131,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadLeadingNumberTest, testing::Values(
     LeadingNumberCase{"LeadingPoint", u".5", 0.5},
     LeadingNumberCase{"TrailingPoint", u"5.", 5},
     LeadingNumberCase{"ExponentE", u"1E2", 100},
+    LeadingNumberCase{"ExponentUpperD", u"3.65D1", 36.5},
     LeadingNumberCase{"ExponentLowerD", u"1d2", 100},
+    LeadingNumberCase{"ExponentPlus", u"1e+2", 100},
     LeadingNumberCase{"NegativeExponent", u"25e-1", 2.5},
     LeadingNumberCase{"ExponentWithoutDigits", u"1e", 1},
     LeadingNumberCase{"ExponentSignWithoutDigits", u"1e+x", 1},
@@ -168,12 +172,14 @@ TEST_P(TextToNumberTest, AcceptsOnlyAWholeNumberInTheLocale)
 
 INSTANTIATE_TEST_SUITE_P(Texts, TextToNumberTest, testing::Values(
     StrictNumberCase{"Whole", u"1", PeriodLocale, 1},
-    StrictNumberCase{"BlanksAround", u" \t1 ", PeriodLocale, 1},
+    StrictNumberCase{"BlanksAround", u" \t1 \t", PeriodLocale, 1},
     StrictNumberCase{"PeriodDecimal", u" 1.7", PeriodLocale, 1.7},
     StrictNumberCase{"CommaDecimal", u" 1,7", CommaLocale, 1.7},
     StrictNumberCase{"Negative", u" -1", PeriodLocale, -1},
     StrictNumberCase{"Plus", u"+2", PeriodLocale, 2},
     StrictNumberCase{"Exponent", u"1e3", PeriodLocale, 1000},
+    StrictNumberCase{"SignedUpperExponent", u"25E-1", PeriodLocale, 2.5},
+    StrictNumberCase{"TrailingSeparator", u"5,", CommaLocale, 5},
     StrictNumberCase{"Empty", u"", PeriodLocale, std::nullopt},
     StrictNumberCase{"BlanksOnly", u"   ", PeriodLocale, std::nullopt},
     StrictNumberCase{"Letters", u"abc", PeriodLocale, std::nullopt},
@@ -186,6 +192,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextToNumberTest, testing::Values(
     StrictNumberCase{"ExponentWithoutDigits", u"1e", PeriodLocale, std::nullopt},
     StrictNumberCase{"Overflow", u"1e400", PeriodLocale, std::nullopt},
     StrictNumberCase{"LoneCarriageReturn", u"1\r", PeriodLocale, std::nullopt},
+    StrictNumberCase{"LineFeedIsNoBlank", u"1\n", PeriodLocale, std::nullopt},
     StrictNumberCase{"NulCharacter", std::u16string_view(u"1\0", 2), PeriodLocale, std::nullopt}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -193,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextToNumberTest, testing::Values(
 
 TEST(ReadRecords, SampleMonth)
 {
-    const ReadMonth month = Read(SampleText(u"\r\n"));
+    const ReadMonth month = Read(SampleMonthText);
     EXPECT_EQ(month.title, u"2002/08 サンプル");
     EXPECT_EQ(DaysWithReading(month), (std::vector<int>{1, 2, 5, 6, 7, 8, 9, 11, 12, 13, 15, 16, 17, 18,
                                                         20, 21, 23, 26, 27, 28, 29, 30, 31}));
@@ -241,16 +248,20 @@ TEST_P(RecordLineTest, StoresOnlyWhatIsReadable)
 INSTANTIATE_TEST_SUITE_P(Readable, RecordLineTest, testing::Values(
     RecordLineCase{"Plain", u"01, 36.33, 0", PeriodLocale, 1, 36.33, 0},
     RecordLineCase{"DayRoundedDown", u"31.9, 36.5, 0", PeriodLocale, 31, 36.5, 0},
+    RecordLineCase{"DayWithExponentLowerD", u"1d1, 36.5, 0", PeriodLocale, 10, 36.5, 0},
     RecordLineCase{"LowestTemperature", u"10, 35, 0", PeriodLocale, 10, 35.0, 0},
     RecordLineCase{"HighestTemperature", u"10, 42, 0", PeriodLocale, 10, 42.0, 0},
     RecordLineCase{"ExtraBlankBeforeTemperature", u"10,  36.5, 0", PeriodLocale, 10, 36.5, 0},
     RecordLineCase{"AnyCharacterAfterCommaIsDropped", u"10,x36.5, 0", PeriodLocale, 10, 36.5, 0},
+    RecordLineCase{"DroppedCharacterMayBeAComma", u"10,,36.5, 0", PeriodLocale, 10, 36.5, 0},
+    RecordLineCase{"TemperatureWithExponentD", u"10, 3.65D1, 0", PeriodLocale, 10, 36.5, 0},
     RecordLineCase{"CheckDay", u"12, 36.22, 1", PeriodLocale, 12, 36.22, 1},
     RecordLineCase{"FlagRoundedDown", u"10, 36.5, 1.7", PeriodLocale, 10, 36.5, 1},
     RecordLineCase{"FlagTwo", u"10, 36.5, 2", PeriodLocale, 10, 36.5, 2},
     RecordLineCase{"FlagMinusOne", u"10, 36.5, -1", PeriodLocale, 10, 36.5, -1},
     RecordLineCase{"FlagMinusHalf", u"10, 36.5, -0.5", PeriodLocale, 10, 36.5, -1},
     RecordLineCase{"LargestFlag", u"10, 36.5, 32767", PeriodLocale, 10, 36.5, 32767},
+    RecordLineCase{"LargestFlagRoundedDown", u"10, 36.5, 32767.5", PeriodLocale, 10, 36.5, 32767},
     RecordLineCase{"SmallestFlag", u"10, 36.5, -32768", PeriodLocale, 10, 36.5, -32768},
     RecordLineCase{"TemperatureKeepsDecimalsUnderCommaLocale", u"01, 36.33, 0", CommaLocale, 1, 36.33, 0},
     RecordLineCase{"FlagInCommaLocale", u"10, 36.5, 1,7", CommaLocale, 10, 36.5, 1}),

@@ -1,6 +1,6 @@
 #include "windowtesting.h"
 
-#include "record/samplemonth.h"
+#include "samplemonthtext.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -81,7 +81,8 @@ bool ColumnHas(const QImage &image, int column, QRgb colour)
 
 QString SampleAsShown()
 {
-    return QString::fromStdU16String(SampleText(u"\n"));
+    QString text = QString::fromUtf16(SampleMonthText.data(), qsizetype(SampleMonthText.size()));
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 int RunWindowTests(int argc, char **argv)
