@@ -106,8 +106,7 @@ std::string Quoted(std::string_view text)
 std::string XDisplayName()
 {
     const auto display = Variable("DISPLAY");
-    return display.empty() ? "X display (DISPLAY is not set)"
-                           : "X display " + Quoted(display) + " (DISPLAY)";
+    return display.empty() ? "X display (DISPLAY is not set)" : "X display " + Quoted(display) + " (DISPLAY)";
 }
 
 std::string WaylandDisplayName()

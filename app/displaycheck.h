@@ -28,7 +28,10 @@ public:
     void Close();
 
     // Why no display can be opened, or nothing when one can.
-    const std::optional<std::string> &WhyNoDisplay() const { return m_whyNoDisplay; }
+    const std::optional<std::string> &WhyNoDisplay() const
+    {
+        return m_whyNoDisplay;
+    }
 
 private:
     xcb_connection_t *m_x = nullptr;

@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication application(argc, argv);
-    display.Close();   // Qt has a connection of its own now
+    display.Close(); // Qt has a connection of its own now
     // Wayland compositors find the window's menu entry, and with it its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.bbtchart"));
     bbt::Form1 window(bbt::UserNumberLocale());

@@ -30,8 +30,8 @@ void BM_ReadRecords(benchmark::State &state)
         ReadRecords(remaining, u"\r\n", temperature, flag, NumberLocale{u'.'});
         benchmark::DoNotOptimize(temperature);
     }
-    state.counters["allocations"] =
-        benchmark::Counter(static_cast<double>(g_allocations - allocationsBefore), benchmark::Counter::kAvgIterations);
+    state.counters["allocations"] = benchmark::Counter(static_cast<double>(g_allocations - allocationsBefore),
+                                                       benchmark::Counter::kAvgIterations);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size() * sizeof(char16_t)));
 }
 BENCHMARK(BM_ReadRecords)->Arg(64 << 10)->Arg(1 << 20)->Arg(16 << 20)->Arg(64 << 20)->Unit(benchmark::kMillisecond);

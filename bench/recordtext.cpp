@@ -1,6 +1,5 @@
 #include "recordtext.h"
 
-
 namespace bbt::bench {
 
 namespace {
@@ -13,8 +12,18 @@ char16_t Digit(int value)
 // An ordinary line such as "07, 36.45, 0".
 std::u16string ReadingLine(int day, int hundredths, bool checkDay)
 {
-    return {Digit(day / 10), Digit(day % 10), u',', u' ', u'3', u'6', u'.', Digit(hundredths / 10),
-            Digit(hundredths % 10), u',', u' ', checkDay ? u'1' : u'0'};
+    return {Digit(day / 10),
+            Digit(day % 10),
+            u',',
+            u' ',
+            u'3',
+            u'6',
+            u'.',
+            Digit(hundredths / 10),
+            Digit(hundredths % 10),
+            u',',
+            u' ',
+            checkDay ? u'1' : u'0'};
 }
 
 std::u16string MonthLine(int index)

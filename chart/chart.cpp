@@ -37,8 +37,8 @@ void DrawMarker(ChartSurface &surface, int day)
 
 // Days without a reading are bridged: each segment runs from the previous day with a
 // reading. A day's marker follows the segment that ends at that day.
-void DrawCurveAndMarkers(ChartSurface &surface, const DayTemperatureTable &DayTemperature,
-                         const DayFlagTable &DayFlag, bool showCheckDays)
+void DrawCurveAndMarkers(ChartSurface &surface, const DayTemperatureTable &DayTemperature, const DayFlagTable &DayFlag,
+                         bool showCheckDays)
 {
     int previous = 0;
     for (int day = 1; day <= DayCount; ++day) {
@@ -46,8 +46,7 @@ void DrawCurveAndMarkers(ChartSurface &surface, const DayTemperatureTable &DayTe
             continue;
         if (previous != 0) {
             surface.DrawLine(static_cast<float>(DayX(previous)),
-                             static_cast<float>(TemperatureY(DayTemperature[previous])),
-                             static_cast<float>(DayX(day)),
+                             static_cast<float>(TemperatureY(DayTemperature[previous])), static_cast<float>(DayX(day)),
                              static_cast<float>(TemperatureY(DayTemperature[day])), CurveColour);
         }
         previous = day;
@@ -69,8 +68,8 @@ double TemperatureY(double temperature)
     return YBottom - StepPitch * steps;
 }
 
-void DrawChart(ChartSurface &surface, const DayTemperatureTable &DayTemperature,
-               const DayFlagTable &DayFlag, bool showCheckDays)
+void DrawChart(ChartSurface &surface, const DayTemperatureTable &DayTemperature, const DayFlagTable &DayFlag,
+               bool showCheckDays)
 {
     DrawLevelLines(surface);
     DrawDayLines(surface);

@@ -9,6 +9,7 @@ namespace bbt {
 // days 1 to 31, the temperature curve through the days with a reading, and a marker
 // box under every check day. The geometry never adapts to the data or the window.
 
+// clang-format off
 inline constexpr int XOrigin = 1000;  // x of day 0; no line is drawn there
 inline constexpr int YTop = 800;      // y of the top grid line, 38.0 degrees
 inline constexpr int DayPitch = 200;  // twips per day
@@ -16,6 +17,7 @@ inline constexpr int StepPitch = 150; // twips per 0.1 degree
 inline constexpr int DayCount = 31;
 inline constexpr int StepCount = 30;  // 0.1 degree steps from 35.0 to 38.0
 inline constexpr int YBottom = YTop + StepCount * StepPitch; // 35.0 degrees, the bottom axis
+// clang-format on
 
 inline constexpr RgbColour MajorGridColour{10, 10, 10};
 inline constexpr RgbColour MinorGridColour{150, 150, 150};
@@ -29,7 +31,7 @@ double TemperatureY(double temperature);
 
 // Draws the grid, the curve and, when `showCheckDays` holds, the check-day markers over
 // whatever the surface already shows; nothing is erased first.
-void DrawChart(ChartSurface &surface, const DayTemperatureTable &DayTemperature,
-               const DayFlagTable &DayFlag, bool showCheckDays);
+void DrawChart(ChartSurface &surface, const DayTemperatureTable &DayTemperature, const DayFlagTable &DayFlag,
+               bool showCheckDays);
 
 } // namespace bbt

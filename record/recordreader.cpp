@@ -20,24 +20,38 @@ constexpr double HighestTemperature = 42.0;
 // since no text the reader is given holds this many digits.
 constexpr std::int64_t ExponentLimit = 1'000'000'000;
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool IsLenientBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n'; }
-bool IsStrictBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-bool IsExponentLetter(char16_t c) { return c == u'E' || c == u'e' || c == u'D' || c == u'd'; }
+bool IsDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+bool IsLenientBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
+bool IsStrictBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t';
+}
+bool IsExponentLetter(char16_t c)
+{
+    return c == u'E' || c == u'e' || c == u'D' || c == u'd';
+}
 
 // Reads the ASCII spelling of a number the same way whatever the process locale;
 // result_out_of_range when it does not fit a double. Spellings of ordinary fields such as
 // "36.33" fit in the string's own small buffer, so reading a record allocates nothing.
 std::from_chars_result ReadSpelling(const std::string &spelling, double &value)
 {
-    return std::from_chars(spelling.data(), spelling.data() + spelling.size(), value,
-                           std::chars_format::general);
+    return std::from_chars(spelling.data(), spelling.data() + spelling.size(), value, std::chars_format::general);
 }
 
 // Walks the text for the lenient reader, which skips blanks wherever they stand.
 class LenientCursor final {
 public:
-    explicit LenientCursor(std::u16string_view text) : m_text(text) {}
+    explicit LenientCursor(std::u16string_view text)
+        : m_text(text)
+    {
+    }
 
     // The next character that is not a blank, or U+0000 at the end of the text.
     char16_t peek()
@@ -47,7 +61,10 @@ public:
         return m_position < m_text.size() ? m_text[m_position] : u'\0';
     }
 
-    void advance() { ++m_position; }
+    void advance()
+    {
+        ++m_position;
+    }
 
 private:
     std::u16string_view m_text;
@@ -234,9 +251,8 @@ std::optional<double> TextToNumber(std::u16string_view text, const NumberLocale 
     return value;
 }
 
-void ReadRecords(std::u16string_view remaining, std::u16string_view separator,
-                 DayTemperatureTable &DayTemperature, DayFlagTable &DayFlag,
-                 const NumberLocale &locale)
+void ReadRecords(std::u16string_view remaining, std::u16string_view separator, DayTemperatureTable &DayTemperature,
+                 DayFlagTable &DayFlag, const NumberLocale &locale)
 {
     std::fill(DayTemperature.begin() + FirstDay, DayTemperature.end(), 0.0);
     while (!remaining.empty()) {

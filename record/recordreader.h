@@ -34,8 +34,7 @@ std::optional<double> TextToNumber(std::u16string_view text, const NumberLocale 
 // Clears the temperatures of days 1 to 31, then stores every line of `remaining` whose
 // day lies in 1 to 31 and whose temperature lies in 35.0 to 42.0 degrees. A later line
 // for a day replaces both values of an earlier one. Flags are not cleared.
-void ReadRecords(std::u16string_view remaining, std::u16string_view separator,
-                 DayTemperatureTable &DayTemperature, DayFlagTable &DayFlag,
-                 const NumberLocale &locale);
+void ReadRecords(std::u16string_view remaining, std::u16string_view separator, DayTemperatureTable &DayTemperature,
+                 DayFlagTable &DayFlag, const NumberLocale &locale);
 
 } // namespace bbt

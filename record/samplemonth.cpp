@@ -6,6 +6,7 @@ namespace bbt {
 
 namespace {
 
+// clang-format off
 constexpr std::array<std::u16string_view, 31> SampleLines{
     u"2002/08 サンプル",
     u"01, 36.33, 0", u"02, 36.31, 0", u"", u"", u"05, 36.23, 0", u"06, 36.33, 0",
@@ -15,6 +16,7 @@ constexpr std::array<std::u16string_view, 31> SampleLines{
     u"23, 36.43, 0", u"", u"", u"26, 36.44, 0", u"27, 36.72, 0", u"28, 36.45, 0",
     u"29, 36.32, 0", u"30, 36.31, 1", u"31, 36.29, 1",
 };
+// clang-format on
 
 } // namespace
 

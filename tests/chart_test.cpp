@@ -21,9 +21,9 @@ struct Call {
 
 std::ostream &operator<<(std::ostream &out, const Call &call)
 {
-    return out << (call.kind == Call::Line ? "Line(" : "Box(") << call.x1 << ',' << call.y1 << " - "
-               << call.x2 << ',' << call.y2 << " rgb " << int(call.colour.red) << ','
-               << int(call.colour.green) << ',' << int(call.colour.blue) << ')';
+    return out << (call.kind == Call::Line ? "Line(" : "Box(") << call.x1 << ',' << call.y1 << " - " << call.x2 << ','
+               << call.y2 << " rgb " << int(call.colour.red) << ',' << int(call.colour.green) << ','
+               << int(call.colour.blue) << ')';
 }
 
 class RecordingSurface final : public ChartSurface {
@@ -85,8 +85,7 @@ TEST(DrawChart, EmptyTablesDrawTheGridAndNothingElse)
     for (int day = 1; day <= 31; ++day) {
         const float x = 1000.0f + 200.0f * day;
         const bool major = day == 1 || day == 10 || day == 20 || day == 30;
-        EXPECT_EQ(surface.calls[30 + day], (Call{Call::Line, x, 800, x, 5300, major ? Major : Minor}))
-            << "day " << day;
+        EXPECT_EQ(surface.calls[30 + day], (Call{Call::Line, x, 800, x, 5300, major ? Major : Minor})) << "day " << day;
     }
 }
 

@@ -6,9 +6,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFontInfo>
-#include <QLocale>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QLocale>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -48,20 +48,13 @@ struct Control {
     const char *caption;
 };
 constexpr Control Controls[] = {
-    {"Command1", 6600, 120, 1215, 375, "印刷"},
-    {"Text1", 7920, 600, 1935, 5775, nullptr},
-    {"Command2", 8280, 120, 1215, 375, "Clear"},
-    {"Command3", 5280, 120, 1215, 375, "グラフ表示"},
-    {"Label2", 240, 120, 4575, 495, "タイトル"},
-    {"Label3_0", 1200, 5520, 375, 255, "1"},
-    {"Label3_1", 2880, 5520, 375, 255, "10"},
-    {"Label3_2", 4920, 5520, 375, 255, "20"},
-    {"Label3_3", 6840, 5520, 375, 255, "30日"},
-    {"Label3_4", 600, 5160, 375, 255, "35℃"},
-    {"Label3_5", 600, 3600, 375, 255, "36℃"},
-    {"Label3_6", 600, 2160, 375, 255, "37℃"},
-    {"Label3_7", 600, 720, 375, 255, "38℃"},
-    {"Check1", 5520, 6000, 2055, 375, "チェック日も表示する"},
+    {"Command1", 6600, 120, 1215, 375, "印刷"},  {"Text1", 7920, 600, 1935, 5775, nullptr},
+    {"Command2", 8280, 120, 1215, 375, "Clear"}, {"Command3", 5280, 120, 1215, 375, "グラフ表示"},
+    {"Label2", 240, 120, 4575, 495, "タイトル"}, {"Label3_0", 1200, 5520, 375, 255, "1"},
+    {"Label3_1", 2880, 5520, 375, 255, "10"},    {"Label3_2", 4920, 5520, 375, 255, "20"},
+    {"Label3_3", 6840, 5520, 375, 255, "30日"},  {"Label3_4", 600, 5160, 375, 255, "35℃"},
+    {"Label3_5", 600, 3600, 375, 255, "36℃"},    {"Label3_6", 600, 2160, 375, 255, "37℃"},
+    {"Label3_7", 600, 720, 375, 255, "38℃"},     {"Check1", 5520, 6000, 2055, 375, "チェック日も表示する"},
 };
 
 QString AccessibleText(QObject *object, QAccessible::Text text)
@@ -101,7 +94,9 @@ TEST(Form1, StartsWithThePromptThenTheSampleMonthAndNoChart)
     EXPECT_TRUE(prompt.seen);
     EXPECT_FALSE(prompt.formWasVisible);
     EXPECT_EQ(prompt.title, QStringLiteral("基礎体温表"));
-    EXPECT_EQ(prompt.text, QStringLiteral("黄色いテキストボックスに、PalmDesktopのメモ帳からデータをコピー＆貼り付けしてください。"));
+    EXPECT_EQ(
+        prompt.text,
+        QStringLiteral("黄色いテキストボックスに、PalmDesktopのメモ帳からデータをコピー＆貼り付けしてください。"));
     EXPECT_EQ(prompt.buttons, QMessageBox::Ok);
     EXPECT_EQ(prompt.icon, QMessageBox::NoIcon);
 
@@ -174,7 +169,8 @@ TEST(Form1, ClearIsAnUndoableEditThatLeavesTitleAndChart)
     EXPECT_EQ(text->toPlainText(), SampleAsShown());
     EXPECT_TRUE(draw->isEnabled());
 
-    for (const QKeyCombination redo : {Qt::ControlModifier | Qt::Key_Y, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z}) {
+    for (const QKeyCombination redo :
+         {Qt::ControlModifier | Qt::Key_Y, Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z}) {
         QTest::keyClick(text, redo.key(), redo.keyboardModifiers());
         EXPECT_TRUE(text->toPlainText().isEmpty()) << QKeySequence(redo).toString().toStdString() << " redoes Clear";
         QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
@@ -189,7 +185,8 @@ TEST(Form1, ReturnEnterAndSpacePressAFocusedButton)
         auto *clear = Find<QPushButton>(*form, "Command2");
         clear->setFocus();
         QTest::keyClick(clear, key);
-        EXPECT_TRUE(Find<QPlainTextEdit>(*form, "Text1")->toPlainText().isEmpty()) << QKeySequence(key).toString().toStdString();
+        EXPECT_TRUE(Find<QPlainTextEdit>(*form, "Text1")->toPlainText().isEmpty())
+            << QKeySequence(key).toString().toStdString();
     }
 }
 
@@ -206,8 +203,10 @@ TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
     Click(*form, "Command3");
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), SampleTitle);
     EXPECT_EQ(AccessibleText(Find<QLabel>(*form, "Label2"), QAccessible::Name), SampleTitle);
-    EXPECT_EQ(accessible->text(QAccessible::Description),
-              QStringLiteral("「2002/08 サンプル」の基礎体温グラフ。記録のある日 23日、最低 36.1℃（15日）、最高 36.72℃（27日）。"));
+    EXPECT_EQ(
+        accessible->text(QAccessible::Description),
+        QStringLiteral(
+            "「2002/08 サンプル」の基礎体温グラフ。記録のある日 23日、最低 36.1℃（15日）、最高 36.72℃（27日）。"));
 
     QImage shown = Shown(*form);
     EXPECT_EQ(shown.pixel(100, 53), Major) << "38.0 line";

@@ -120,8 +120,8 @@ TEST(UnderLoad, AFiveMegabyteTitleCostsNoMoreThanAShortOne)
     QString title = records;
     title.replace(u'\n', u' ');
     const qint64 longTitle = press(title + QStringLiteral("\r\n05, 36.50, 0\r\n"));
-    std::cout << "a press with a short title " << shortTitle / 1000000 << " ms, with a 5 MB one "
-              << longTitle / 1000000 << " ms: " << double(longTitle) / shortTitle << "x\n";
+    std::cout << "a press with a short title " << shortTitle / 1000000 << " ms, with a 5 MB one " << longTitle / 1000000
+              << " ms: " << double(longTitle) / shortTitle << "x\n";
     EXPECT_LT(longTitle, shortTitle);
 }
 

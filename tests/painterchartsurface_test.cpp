@@ -46,28 +46,30 @@ TEST(PainterChartSurface, DrawsTheChartOnItsPixelsAtRealSize)
 {
     const QImage image = DrawTestMonth(1.0);
     // A line at t twips covers pixel floor(t / 15).
-    ExpectPixels(image, {{"major 38.0 line", 100, 53, Major},
-                         {"minor 37.9 line", 100, 63, Minor},
-                         {"major day 1 line", 80, 100, Major},
-                         {"minor day 2 line", 93, 100, Minor},
-                         {"red curve from day 5 to day 6", 140, 203, Red},
-                         {"pink marker under day 20", 328, 351, Pink},
-                         {"white above the grid", 200, 40, White},
-                         {"white left of the grid", 60, 100, White},
-                         {"white inside a grid cell", 86, 58, White},
-                         {"white right of the grid", 490, 100, White}});
+    ExpectPixels(image,
+                 {{"major 38.0 line", 100, 53, Major},
+                  {"minor 37.9 line", 100, 63, Minor},
+                  {"major day 1 line", 80, 100, Major},
+                  {"minor day 2 line", 93, 100, Minor},
+                  {"red curve from day 5 to day 6", 140, 203, Red},
+                  {"pink marker under day 20", 328, 351, Pink},
+                  {"white above the grid", 200, 40, White},
+                  {"white left of the grid", 60, 100, White},
+                  {"white inside a grid cell", 86, 58, White},
+                  {"white right of the grid", 490, 100, White}});
 }
 
 TEST(PainterChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
 {
     const QImage image = DrawTestMonth(2.0);
-    ExpectPixels(image, {{"major 38.0 line, first device row", 200, 106, Major},
-                         {"major 38.0 line, second device row", 200, 107, Major},
-                         {"white just below it", 200, 108, White},
-                         {"major day 1 line, both columns", 159, 200, Major},
-                         {"major day 1 line, second column", 160, 200, Major},
-                         {"red curve", 280, 406, Red},
-                         {"pink marker", 656, 702, Pink}});
+    ExpectPixels(image,
+                 {{"major 38.0 line, first device row", 200, 106, Major},
+                  {"major 38.0 line, second device row", 200, 107, Major},
+                  {"white just below it", 200, 108, White},
+                  {"major day 1 line, both columns", 159, 200, Major},
+                  {"major day 1 line, second column", 160, 200, Major},
+                  {"red curve", 280, 406, Red},
+                  {"pink marker", 656, 702, Pink}});
 }
 
 } // namespace

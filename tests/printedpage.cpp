@@ -79,8 +79,9 @@ PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
     QTemporaryDir scratch;
     const QString prefix = scratch.filePath(QStringLiteral("page"));
     QProcess pdftoppm;
-    pdftoppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(1440 / TwipsPerPagePixel),
-                                                QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, prefix});
+    pdftoppm.start(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-r"), QString::number(1440 / TwipsPerPagePixel), QStringLiteral("-png"),
+                    QStringLiteral("-singlefile"), pdf, prefix});
     if (!pdftoppm.waitForFinished(60000) || pdftoppm.exitCode() != 0)
         return {};
     PrintedPage page;

@@ -17,9 +17,9 @@ inline constexpr int TwipsPerPagePixel = 10;
 
 struct PrintedPage {
     QImage image;
-    QRect yellow;      // the text box's yellow ground, in page pixels
+    QRect yellow; // the text box's yellow ground, in page pixels
     QRect yellowShown; // the same ground in the window, in screen pixels
-    QPoint origin;     // where the window's top left corner landed, in page pixels
+    QPoint origin; // where the window's top left corner landed, in page pixels
 };
 
 // Renders the first page of `pdf` with pdftoppm and finds the window on it by the yellow

@@ -110,8 +110,8 @@ QString WaitForPrintedPdf(const QDir &output, const QDateTime &sent)
 
 int JobsEverSentTo(const char *printer)
 {
-    return Run(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("all"), QStringLiteral("-o"),
-                                          QString::fromLatin1(printer)})
+    return Run(QStringLiteral("lpstat"),
+               {QStringLiteral("-W"), QStringLiteral("all"), QStringLiteral("-o"), QString::fromLatin1(printer)})
         .size();
 }
 
@@ -153,10 +153,10 @@ private:
 
 // Where "印刷" finds its print server.
 enum class Server {
-    WithQueues,     // the test run's CUPS, with a PDF printer as default and failing queues
+    WithQueues, // the test run's CUPS, with a PDF printer as default and failing queues
     WithoutPrinter, // a CUPS of the run's own with no printer at all
-    Stopped,        // nothing listens on the socket
-    Silent,         // a socket of this test's own that takes connections and never answers
+    Stopped, // nothing listens on the socket
+    Silent, // a socket of this test's own that takes connections and never answers
 };
 
 struct PrintCase {
@@ -164,7 +164,7 @@ struct PrintCase {
     Server server;
     const char *printer; // PRINTER, or nullptr for the server's default
     const char *message; // how the message box begins; nullptr: no message
-    const char *reason;  // the printer's own words the message must carry, if any
+    const char *reason; // the printer's own words the message must carry, if any
 };
 
 class PrintCommand : public testing::TestWithParam<PrintCase> {
@@ -248,19 +248,25 @@ TEST_P(PrintCommand, TellsWhatWentWrongAndChangesNothing)
     EXPECT_TRUE(WindowState(*form) == before) << "printing changed the window";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PrintCommand, testing::Values(
-    PrintCase{"Success", Server::WithQueues, nullptr, nullptr, ""},
-    PrintCase{"NoDefaultPrinter", Server::WithoutPrinter, nullptr,
-              "印刷できませんでした。既定のプリンターが設定されていません。", ""},
-    PrintCase{"ServerStopped", Server::Stopped, nullptr, "印刷できませんでした。印刷サーバーに接続できません。", ""},
-    PrintCase{"ServerNeverAnswers", Server::Silent, nullptr, "印刷できませんでした。印刷サーバーが応答しません。", ""},
-    PrintCase{"PrinterRefusesJobs", Server::WithQueues, "Refusing",
-              "印刷できませんでした。プリンター「Refusing」は印刷を受け付けていません。", "out of paper, refilled tomorrow"},
-    PrintCase{"PrinterPaused", Server::WithQueues, "Paused",
-              "プリンター「Paused」は一時停止しています。ページは印刷待ちの列にあり、プリンターが再開されると印刷されます。",
-              "paused for the night"},
-    PrintCase{"BackendFailsAfterSending", Server::WithQueues, "Broken",
-              "印刷できませんでした。プリンター「Broken」が印刷を中止しました。", ""}),
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PrintCommand,
+    testing::Values(
+        PrintCase{"Success", Server::WithQueues, nullptr, nullptr, ""},
+        PrintCase{"NoDefaultPrinter", Server::WithoutPrinter, nullptr,
+                  "印刷できませんでした。既定のプリンターが設定されていません。", ""},
+        PrintCase{"ServerStopped", Server::Stopped, nullptr, "印刷できませんでした。印刷サーバーに接続できません。",
+                  ""},
+        PrintCase{"ServerNeverAnswers", Server::Silent, nullptr, "印刷できませんでした。印刷サーバーが応答しません。",
+                  ""},
+        PrintCase{"PrinterRefusesJobs", Server::WithQueues, "Refusing",
+                  "印刷できませんでした。プリンター「Refusing」は印刷を受け付けていません。",
+                  "out of paper, refilled tomorrow"},
+        PrintCase{
+            "PrinterPaused", Server::WithQueues, "Paused",
+            "プリンター「Paused」は一時停止しています。ページは印刷待ちの列にあり、プリンターが再開されると印刷されます。",
+            "paused for the night"},
+        PrintCase{"BackendFailsAfterSending", Server::WithQueues, "Broken",
+                  "印刷できませんでした。プリンター「Broken」が印刷を中止しました。", ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

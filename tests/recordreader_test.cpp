@@ -65,8 +65,10 @@ struct TakeLineCase {
     std::u16string_view line;
     std::u16string_view remaining;
 };
-void PrintTo(const TakeLineCase &row, std::ostream *out) { PrintCase(row, out); }
-
+void PrintTo(const TakeLineCase &row, std::ostream *out)
+{
+    PrintCase(row, out);
+}
 
 class TakeLineTest : public testing::TestWithParam<TakeLineCase> {};
 
@@ -77,6 +79,7 @@ TEST_P(TakeLineTest, CutsAtTheFirstCrLf)
     EXPECT_EQ(remaining, GetParam().remaining);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Lines, TakeLineTest, testing::Values(
     TakeLineCase{"TwoLines", u"a\r\nb", u"a", u"b"},
     TakeLineCase{"NoSeparator", u"abc", u"abc", u""},
@@ -86,6 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, TakeLineTest, testing::Values(
     TakeLineCase{"LfCrIsNotASeparator", u"a\n\rb", u"a\n\rb", u""},
     TakeLineCase{"Empty", u"", u"", u""}),
     [](const auto &info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(TakeLine, EmptySeparatorTakesTheWholeText)
 {
@@ -101,8 +105,10 @@ struct LeadingNumberCase {
     std::u16string_view text;
     double value;
 };
-void PrintTo(const LeadingNumberCase &row, std::ostream *out) { PrintCase(row, out); }
-
+void PrintTo(const LeadingNumberCase &row, std::ostream *out)
+{
+    PrintCase(row, out);
+}
 
 class ReadLeadingNumberTest : public testing::TestWithParam<LeadingNumberCase> {};
 
@@ -113,6 +119,7 @@ TEST_P(ReadLeadingNumberTest, ReadsTheLongestLeadingNumber)
 
 constexpr double Infinity = std::numeric_limits<double>::infinity();
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Texts, ReadLeadingNumberTest, testing::Values(
     LeadingNumberCase{"Decimal", u"36.33", 36.33},
     LeadingNumberCase{"BlanksInsideAreSkipped", u"3 6.5", 36.5},
@@ -151,6 +158,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadLeadingNumberTest, testing::Values(
         Infinity},
     LeadingNumberCase{"LongDigitsInRange", u"36.3300000000000000000000000000000000000000000000000000000000000000001", 36.33}),
     [](const auto &info) { return std::string(info.param.name); });
+// clang-format on
 
 // TextToNumber
 
@@ -160,8 +168,10 @@ struct StrictNumberCase {
     NumberLocale locale;
     std::optional<double> value;
 };
-void PrintTo(const StrictNumberCase &row, std::ostream *out) { PrintCase(row, out); }
-
+void PrintTo(const StrictNumberCase &row, std::ostream *out)
+{
+    PrintCase(row, out);
+}
 
 class TextToNumberTest : public testing::TestWithParam<StrictNumberCase> {};
 
@@ -170,6 +180,7 @@ TEST_P(TextToNumberTest, AcceptsOnlyAWholeNumberInTheLocale)
     EXPECT_EQ(TextToNumber(GetParam().text, GetParam().locale), GetParam().value);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Texts, TextToNumberTest, testing::Values(
     StrictNumberCase{"Whole", u"1", PeriodLocale, 1},
     StrictNumberCase{"BlanksAround", u" \t1 \t", PeriodLocale, 1},
@@ -195,6 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextToNumberTest, testing::Values(
     StrictNumberCase{"LineFeedIsNoBlank", u"1\n", PeriodLocale, std::nullopt},
     StrictNumberCase{"NulCharacter", std::u16string_view(u"1\0", 2), PeriodLocale, std::nullopt}),
     [](const auto &info) { return std::string(info.param.name); });
+// clang-format on
 
 // ReadRecords on the sample month
 
@@ -202,8 +214,8 @@ TEST(ReadRecords, SampleMonth)
 {
     const ReadMonth month = Read(SampleMonthText);
     EXPECT_EQ(month.title, u"2002/08 サンプル");
-    EXPECT_EQ(DaysWithReading(month), (std::vector<int>{1, 2, 5, 6, 7, 8, 9, 11, 12, 13, 15, 16, 17, 18,
-                                                        20, 21, 23, 26, 27, 28, 29, 30, 31}));
+    EXPECT_EQ(DaysWithReading(month),
+              (std::vector<int>{1, 2, 5, 6, 7, 8, 9, 11, 12, 13, 15, 16, 17, 18, 20, 21, 23, 26, 27, 28, 29, 30, 31}));
     EXPECT_EQ(month.temperature[1], 36.33);
     EXPECT_EQ(month.temperature[9], 36.50);
     EXPECT_EQ(month.temperature[27], 36.72);
@@ -220,12 +232,14 @@ struct RecordLineCase {
     const char *name;
     std::u16string_view line;
     NumberLocale locale;
-    int day;                 // 0: nothing is stored
+    int day; // 0: nothing is stored
     double temperature;
     std::int16_t flag;
 };
-void PrintTo(const RecordLineCase &row, std::ostream *out) { PrintCase(row, out); }
-
+void PrintTo(const RecordLineCase &row, std::ostream *out)
+{
+    PrintCase(row, out);
+}
 
 class RecordLineTest : public testing::TestWithParam<RecordLineCase> {};
 
@@ -245,6 +259,7 @@ TEST_P(RecordLineTest, StoresOnlyWhatIsReadable)
     EXPECT_EQ(month.flag[row.day], row.flag);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Readable, RecordLineTest, testing::Values(
     RecordLineCase{"Plain", u"01, 36.33, 0", PeriodLocale, 1, 36.33, 0},
     RecordLineCase{"DayRoundedDown", u"31.9, 36.5, 0", PeriodLocale, 31, 36.5, 0},
@@ -266,7 +281,9 @@ INSTANTIATE_TEST_SUITE_P(Readable, RecordLineTest, testing::Values(
     RecordLineCase{"TemperatureKeepsDecimalsUnderCommaLocale", u"01, 36.33, 0", CommaLocale, 1, 36.33, 0},
     RecordLineCase{"FlagInCommaLocale", u"10, 36.5, 1,7", CommaLocale, 10, 36.5, 1}),
     [](const auto &info) { return std::string(info.param.name); });
+// clang-format on
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Skipped, RecordLineTest, testing::Values(
     RecordLineCase{"NoBlanksLosesADigit", u"01,36.33,0", PeriodLocale, 0, 0, 0},
     RecordLineCase{"DayZero", u"0, 36.5, 0", PeriodLocale, 0, 0, 0},
@@ -290,6 +307,7 @@ INSTANTIATE_TEST_SUITE_P(Skipped, RecordLineTest, testing::Values(
     RecordLineCase{"FlagExponentOverflow", u"10, 36.5, 1e400", PeriodLocale, 0, 0, 0},
     RecordLineCase{"PeriodFlagUnderCommaLocale", u"10, 36.5, 1.7", CommaLocale, 0, 0, 0}),
     [](const auto &info) { return std::string(info.param.name); });
+// clang-format on
 
 // ReadRecords on whole texts
 

@@ -6,6 +6,7 @@ namespace bbt {
 
 // The month the program starts with, as the user sees it in the text box: a title, then
 // August 2002 with its gaps, every line ending in CR LF. Day 22 has no line at all.
+// clang-format off
 inline constexpr std::u16string_view SampleMonthText =
     u"2002/08 サンプル\r\n"
     u"01, 36.33, 0\r\n"
@@ -38,5 +39,6 @@ inline constexpr std::u16string_view SampleMonthText =
     u"29, 36.32, 0\r\n"
     u"30, 36.31, 1\r\n"
     u"31, 36.29, 1\r\n";
+// clang-format on
 
 } // namespace bbt

@@ -38,8 +38,8 @@ QString Reading(double temperature, int day)
 
 } // namespace
 
-QString ChartDescription(const QString &title, const DayTemperatureTable &DayTemperature,
-                         const DayFlagTable &DayFlag, bool showCheckDays)
+QString ChartDescription(const QString &title, const DayTemperatureTable &DayTemperature, const DayFlagTable &DayFlag,
+                         bool showCheckDays)
 {
     int readings = 0, lowest = 0, highest = 0;
     QStringList checkDays;

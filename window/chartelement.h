@@ -22,8 +22,8 @@ public:
 
 // What a chart of these tables shows, in words: its title, how many days have a reading,
 // the lowest and the highest reading with their days, and the check days when shown.
-QString ChartDescription(const QString &title, const DayTemperatureTable &DayTemperature,
-                         const DayFlagTable &DayFlag, bool showCheckDays);
+QString ChartDescription(const QString &title, const DayTemperatureTable &DayTemperature, const DayFlagTable &DayFlag,
+                         bool showCheckDays);
 
 // Gives ChartElement its accessible role; for QAccessible::installFactory.
 QAccessibleInterface *ChartElementAccessible(const QString &className, QObject *object);

@@ -29,8 +29,8 @@ namespace bbt {
 namespace {
 
 const QString ApplicationTitle = QStringLiteral("基礎体温表");
-const QString StartupPrompt =
-    QStringLiteral("黄色いテキストボックスに、PalmDesktopのメモ帳からデータをコピー＆貼り付けしてください。");
+const QString StartupPrompt
+    = QStringLiteral("黄色いテキストボックスに、PalmDesktopのメモ帳からデータをコピー＆貼り付けしてください。");
 
 constexpr int ClientWidth = 9975;
 constexpr int ClientHeight = 6495;
@@ -168,14 +168,16 @@ QString ShownTitle(std::u16string_view title)
 QString PrintMessage(const PrintReport &report)
 {
     const QString printer = QString::fromStdString(report.printer);
-    const QString reason = report.reason.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(report.reason);
+    const QString reason
+        = report.reason.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(report.reason);
     const QString failed = QStringLiteral("印刷できませんでした。");
     switch (report.problem) {
     case PrintProblem::None:
         return {};
     case PrintProblem::NoDefaultPrinter:
-        return failed + (printer.isEmpty() ? QStringLiteral("既定のプリンターが設定されていません。")
-                                           : QStringLiteral("既定のプリンター「%1」が見つかりません。").arg(printer));
+        return failed
+            + (printer.isEmpty() ? QStringLiteral("既定のプリンターが設定されていません。")
+                                 : QStringLiteral("既定のプリンター「%1」が見つかりません。").arg(printer));
     case PrintProblem::ServerUnreachable:
         return failed + QStringLiteral("印刷サーバーに接続できません。") + reason;
     case PrintProblem::ServerSilent:
@@ -184,7 +186,9 @@ QString PrintMessage(const PrintReport &report)
         return failed + QStringLiteral("プリンター「%1」は印刷を受け付けていません。").arg(printer) + reason;
     case PrintProblem::Paused:
         return QStringLiteral("プリンター「%1」は一時停止しています。ページは印刷待ちの列にあり、"
-                              "プリンターが再開されると印刷されます。").arg(printer) + reason;
+                              "プリンターが再開されると印刷されます。")
+                   .arg(printer)
+            + reason;
     case PrintProblem::Stopped:
         return failed + QStringLiteral("プリンター「%1」が印刷を中止しました。").arg(printer) + reason;
     case PrintProblem::SendFailed:

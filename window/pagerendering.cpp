@@ -20,8 +20,7 @@ void PaintControls(QPainter &painter, QWidget &window, qreal devicePixelsPerTwip
     painter.setTransform(QTransform::fromScale(devicePixelsPerPixel, devicePixelsPerPixel));
     for (QWidget *control : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         if (control->isVisibleTo(&window))
-            control->render(&painter, control->pos(), QRegion(),
-                            QWidget::DrawWindowBackground | QWidget::DrawChildren);
+            control->render(&painter, control->pos(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
     }
 }
 

@@ -6,9 +6,9 @@
 #include <QObject>
 #include <QPageLayout>
 
+#include <functional>
 #include <memory>
 #include <stop_token>
-#include <functional>
 #include <thread>
 
 namespace bbt {

@@ -83,7 +83,10 @@ std::string StopReason(ipp_t *job, const std::string &printerState)
 
 struct IppResponse {
     ipp_t *ipp;
-    ~IppResponse() { ippDelete(ipp); }
+    ~IppResponse()
+    {
+        ippDelete(ipp);
+    }
 };
 
 } // namespace
@@ -109,8 +112,7 @@ bool PrintServer::KeepWaiting()
 
 PrintReport PrintServer::Connect()
 {
-    m_http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ConnectTimeoutMs,
-                          nullptr);
+    m_http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ConnectTimeoutMs, nullptr);
     if (!m_http)
         return {PrintProblem::ServerUnreachable, "", ""};
     httpSetTimeout(m_http, WaitSliceSeconds, KeepWaitingCallback, this);
@@ -226,11 +228,11 @@ PrintReport PrintServer::Follow(const PrinterPage &page, std::chrono::millisecon
 
         request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri.c_str());
-        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                      std::size(printerWanted), nullptr, printerWanted);
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", std::size(printerWanted),
+                      nullptr, printerWanted);
         const IppResponse printer{Ask(request)};
-        const bool printerStopped = printer.ipp
-            && IntegerOf(printer.ipp, "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
+        const bool printerStopped
+            = printer.ipp && IntegerOf(printer.ipp, "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
         const std::string printerState = printer.ipp ? StringOf(printer.ipp, "printer-state-message") : "";
 
         switch (IntegerOf(job.ipp, "job-state", IPP_JSTATE_PENDING)) {

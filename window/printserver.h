@@ -14,14 +14,14 @@ namespace bbt {
 
 // How a print job went, as far as the user needs to know.
 enum class PrintProblem {
-    None,              // printed, or still on its way after the time it is followed
-    NoDefaultPrinter,  // none is set up, or the one named is not there
+    None, // printed, or still on its way after the time it is followed
+    NoDefaultPrinter, // none is set up, or the one named is not there
     ServerUnreachable, // no print server to connect to
-    ServerSilent,      // connected, but the server did not answer in time
-    Refusing,          // the printer does not accept jobs
-    Paused,            // the page waits in the printer's queue until it is resumed
-    Stopped,           // the job was stopped, aborted or cancelled after it was sent
-    SendFailed,        // the server turned the job down for another reason
+    ServerSilent, // connected, but the server did not answer in time
+    Refusing, // the printer does not accept jobs
+    Paused, // the page waits in the printer's queue until it is resumed
+    Stopped, // the job was stopped, aborted or cancelled after it was sent
+    SendFailed, // the server turned the job down for another reason
 };
 
 struct PrintReport {
