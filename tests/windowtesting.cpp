@@ -16,7 +16,7 @@ namespace bbt::windowtest {
 std::shared_ptr<AnsweredBox> AnswerNextMessageBox()
 {
     auto answer = std::make_shared<AnsweredBox>();
-    auto *poll = new QTimer;
+    auto *poll = new QTimer(QCoreApplication::instance());
     // The poll ends with the test that asked for it, so that it never answers a box meant
     // for a later test.
     QObject::connect(poll, &QTimer::timeout, poll, [poll, weakAnswer = std::weak_ptr(answer)] {
