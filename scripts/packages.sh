@@ -19,4 +19,4 @@ install_missing() {
 BuildPackages=(g++ cmake ninja-build qt6-base-dev qt6-wayland pkg-config libxcb1-dev libwayland-dev libcups2-dev fonts-ipafont-gothic)
 # What the test suite needs besides: GoogleTest, a CUPS server with a PDF printer, pdftoppm,
 # an X server for the window tests that read the screen, clang-format for the style check.
-TestPackages=(libgtest-dev libgmock-dev cups-daemon cups-client printer-driver-cups-pdf poppler-utils xvfb clang-format)
+TestPackages=(libgtest-dev libgmock-dev cups-daemon cups-client printer-driver-cups-pdf poppler-utils xvfb xdotool clang-format)
