@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -74,18 +75,47 @@ QRect YellowGroundOf(Form1 &form)
     return QRect(ground->mapTo(&form, QPoint(0, 0)), ground->size());
 }
 
-PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
+// The first page of `pdf` in pixels at `dpi`; `area`, in pixels at that resolution, limits
+// it to a part of the page.
+QImage RenderPdf(const QString &pdf, int dpi, QRect area = {})
 {
     QTemporaryDir scratch;
     const QString prefix = scratch.filePath(QStringLiteral("page"));
+    QStringList arguments{QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                          QStringLiteral("-singlefile")};
+    if (area.isValid())
+        arguments << QStringLiteral("-x") << QString::number(area.x()) << QStringLiteral("-y")
+                  << QString::number(area.y()) << QStringLiteral("-W") << QString::number(area.width())
+                  << QStringLiteral("-H") << QString::number(area.height());
     QProcess pdftoppm;
-    pdftoppm.start(QStringLiteral("pdftoppm"),
-                   {QStringLiteral("-r"), QString::number(1440 / TwipsPerPagePixel), QStringLiteral("-png"),
-                    QStringLiteral("-singlefile"), pdf, prefix});
+    pdftoppm.start(QStringLiteral("pdftoppm"), arguments << pdf << prefix);
     if (!pdftoppm.waitForFinished(60000) || pdftoppm.exitCode() != 0)
         return {};
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// How many different heights the top edge of the red curve takes in `image`, one twip a
+// pixel: a line drawn at a printer's resolution climbs in steps of a few twips, a picture
+// of the screen blown up to paper in steps of 15.
+int CurveSteps(const QImage &image)
+{
+    QSet<int> tops;
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (Near(image.pixel(x, y), Red)) {
+                tops.insert(y);
+                break;
+            }
+    return int(tops.size());
+}
+
+PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
+{
     PrintedPage page;
-    page.image = QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    page.pdf = pdf;
+    page.image = RenderPdf(pdf, 1440 / TwipsPerPagePixel);
+    if (page.image.isNull())
+        return {};
     page.yellow = BoundsOf(page.image, Yellow);
     page.yellowShown = yellowShown;
     page.origin = page.yellow.topLeft() - yellowShown.topLeft() * 15 / TwipsPerPagePixel;
@@ -121,6 +151,12 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
         const bool pink = NearPoint(page, PageAt(page, 1000 + 200 * day - 50, 5270), Pink);
         EXPECT_EQ(pink, IsCheckDayOfSample(day)) << "marker under day " << day;
     }
+
+    // The steep climb from 36.44 on day 26 to 36.72 on day 27: x 6200 to 6400 twips.
+    const QPoint climb = (page.origin * TwipsPerPagePixel) + QPoint(6230, 2600);
+    const int steps = CurveSteps(RenderPdf(page.pdf, 1440, QRect(climb, QSize(140, 700))));
+    std::cout << "the curve climbs in " << steps << " steps over 140 twips\n";
+    EXPECT_GE(steps, 20) << "the curve is a picture of the screen, not drawn at the printer's resolution";
 }
 
 } // namespace bbt::windowtest

@@ -16,6 +16,7 @@ namespace bbt::windowtest {
 inline constexpr int TwipsPerPagePixel = 10;
 
 struct PrintedPage {
+    QString pdf;
     QImage image;
     QRect yellow; // the text box's yellow ground, in page pixels
     QRect yellowShown; // the same ground in the window, in screen pixels
