@@ -17,11 +17,8 @@ ChartElement::ChartElement(QWidget *parent)
 
 void ChartElement::Describe(const QString &description)
 {
-    if (description == accessibleDescription())
-        return;
+    // Qt tells screen readers of the change itself.
     setAccessibleDescription(description);
-    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
 }
 
 namespace {
