@@ -1,0 +1,145 @@
+#!/usr/bin/python3
+"""Reads the running 基礎体温表 over the AT-SPI bus, as a screen reader such as Orca does.
+
+Usage: /usr/bin/python3 scripts/atspi_tree.py PID
+
+Answers the start-up message with its OK button, prints the window's accessible tree,
+presses グラフ表示, waits for the chart's description to change, prints the tree again and
+checks what a screen reader reads out. Prints "ok: ..." for every check that holds; exits
+with status 1 and a "FAILED: ..." line on the first that does not.
+"""
+
+import sys
+import time
+
+import pyatspi
+
+WindowTitle = "基礎体温表"
+SampleTitle = "2002/08 サンプル"
+DesignTitle = "タイトル"
+ButtonCaptions = ["印刷", "Clear", "グラフ表示"]
+ChartName = "基礎体温グラフ"
+NotDrawnYet = "まだグラフは描かれていません。"
+DrawnSampleBegins = f"「{SampleTitle}」の基礎体温グラフ。記録のある日 23日"
+SampleLowest, SampleHighest = "36.1℃（15日）", "36.72℃（27日）"
+
+# The program and the bus answer in their own time; a wait that takes longer has failed.
+DeadlineSeconds = 30
+
+
+def fail(message):
+    print(f"FAILED: {message}", file=sys.stderr)
+    sys.exit(1)
+
+
+def check(holds, what, found):
+    if not holds:
+        fail(f"expected {what}; found {found}")
+    print(f"ok: {what}")
+
+
+def wait_for(what, find):
+    end = time.monotonic() + DeadlineSeconds
+    while time.monotonic() < end:
+        found = find()
+        if found:
+            return found
+        time.sleep(0.05)
+    fail(f"gave up after {DeadlineSeconds} s waiting for {what}")
+
+
+def application(pid):
+    desktop = pyatspi.Registry.getDesktop(0)
+    return next((app for app in desktop if app is not None and app.get_process_id() == pid), None)
+
+
+def children(element, role):
+    return [child for child in element if child is not None and child.getRole() == role]
+
+
+def descendants(element, role):
+    return pyatspi.findAllDescendants(element, lambda found: found.getRole() == role)
+
+
+def press(element):
+    actions = element.queryAction()
+    names = [actions.getName(index) for index in range(actions.nActions)]
+    for index, name in enumerate(names):
+        if name.lower() in ("press", "click"):
+            actions.doAction(index)
+            return
+    fail(f'"{element.name}" offers no press action, only {names}')
+
+
+def print_tree(element, depth=0):
+    print(f'{"  " * depth}{element.getRoleName()} "{element.name}" "{element.description}"')
+    for child in element:
+        if child is not None:
+            print_tree(child, depth + 1)
+
+
+def answer_startup_message(app):
+    message = wait_for("the start-up message", lambda: children(app, pyatspi.ROLE_ALERT))[0]
+    buttons = descendants(message, pyatspi.ROLE_PUSH_BUTTON)
+    names = [button.name for button in buttons]
+    check(message.name == WindowTitle and names == ["OK"],
+          f'the start-up message is an alert "{WindowTitle}" with one button, OK',
+          f'an alert "{message.name}" with the buttons {names}')
+    press(buttons[0])
+
+
+def main_window(app):
+    return next((window for window in app if window is not None and window.name == WindowTitle
+                 and window.getRole() != pyatspi.ROLE_ALERT and window.childCount > 0), None)
+
+
+def the_chart(window):
+    charts = descendants(window, pyatspi.ROLE_CHART)
+    check(len(charts) == 1 and charts[0].name == ChartName,
+          f'one element with the role chart, named "{ChartName}"',
+          f'elements with the role chart named {[chart.name for chart in charts]}')
+    return charts[0]
+
+
+def label_names(window):
+    return [label.name for label in children(window, pyatspi.ROLE_LABEL)]
+
+
+def main():
+    sys.stdout.reconfigure(line_buffering=True)
+    pid = int(sys.argv[1])
+    app = wait_for(f"the program (process {pid}) on the accessibility bus", lambda: application(pid))
+    answer_startup_message(app)
+    window = wait_for(f'the window "{WindowTitle}"', lambda: main_window(app))
+
+    print("The accessible tree before グラフ表示 (role \"name\" \"description\"):")
+    print_tree(app)
+    chart = the_chart(window)
+    check(DesignTitle in label_names(window) and chart.description == NotDrawnYet,
+          f'before the first drawing the title label reads "{DesignTitle}" and the chart "{NotDrawnYet}"',
+          f'the labels {label_names(window)} and the chart "{chart.description}"')
+
+    buttons = children(window, pyatspi.ROLE_PUSH_BUTTON)
+    draw = [button for button in buttons if button.name == "グラフ表示"]
+    check(sorted(button.name for button in buttons) == sorted(ButtonCaptions),
+          f"the push buttons are named by their captions: {'、'.join(ButtonCaptions)}",
+          f"push buttons named {[button.name for button in buttons]}")
+    press(draw[0])
+    wait_for("the chart's description to change after グラフ表示", lambda: chart.description != NotDrawnYet)
+
+    print("The accessible tree after グラフ表示:")
+    print_tree(app)
+    labels = label_names(window)
+    check(SampleTitle in labels and DesignTitle not in labels,
+          f'the title label reads "{SampleTitle}"',
+          f'the labels {labels}')
+    boxes = [box.name for box in children(window, pyatspi.ROLE_TEXT)]
+    check(boxes == ["記録"], 'the text box is named "記録"', f"text boxes named {boxes}")
+    described = chart.description
+    check(described.startswith(DrawnSampleBegins) and SampleLowest in described and SampleHighest in described,
+          f'the chart\'s description begins "{DrawnSampleBegins}" and names {SampleLowest} and {SampleHighest}',
+          f'"{described}"')
+
+
+if __name__ == "__main__":
+    main()
