@@ -22,15 +22,6 @@ stop() {
     done
 }
 
-# Runs the command given every tenth of a second, up to 30 s, until it succeeds.
-wait_until() {
-    local tries
-    for tries in $(seq 300); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 # The second part, which dbus-run-session runs on a session bus of its own: the AT-SPI bus
 # and its registry as a desktop session has them, then the program, read by atspi_tree.py.

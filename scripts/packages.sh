@@ -20,3 +20,14 @@ BuildPackages=(g++ cmake ninja-build qt6-base-dev qt6-wayland pkg-config libxcb1
 # What the test suite needs besides: GoogleTest, a CUPS server with a PDF printer, pdftoppm,
 # an X server for the window tests that read the screen, clang-format for the style check.
 TestPackages=(libgtest-dev libgmock-dev cups-daemon cups-client printer-driver-cups-pdf poppler-utils xvfb xdotool clang-format)
+
+# Runs the command given every tenth of a second, up to 30 s, until it succeeds.
+wait_until() {
+    local tries
+    for tries in $(seq 300); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    echo "gave up waiting until: $*" >&2
+    return 1
+}

@@ -26,16 +26,6 @@ start_private_cups
 build/release/app/bbtchart &
 app=$!
 
-# Runs the command given every tenth of a second, up to 30 s, until it succeeds.
-wait_until() {
-    local tries
-    for tries in $(seq 300); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    echo "gave up waiting until: $*" >&2
-    return 1
-}
 # A digest of what the window shows.
 picture() { import -window "$window" rgb:- | md5sum; }
 # Waits until the window's picture differs from the digest $1 and holds still from one

@@ -9,12 +9,10 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLocale>
-#include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -383,14 +381,7 @@ TEST(Form1, TextOnTheFixedGroundsStaysBlackUnderADarkTheme)
     Click(*form, "Command3");
     const QImage shown = Shown(*form);
 
-    QTemporaryDir scratch;
-    const QString file = scratch.filePath(QStringLiteral("dark.pdf"));
-    {
-        QPdfWriter writer(file);
-        writer.setResolution(600);
-        ASSERT_TRUE(form->RenderPage(writer));
-    }
-    const PrintedPage page = RenderPrintedPage(file, YellowGroundOf(*form));
+    const PrintedPage page = RenderedWindowPage(*form, 600);
     QApplication::setPalette(before);
 
     for (const Control &c : Controls) {
@@ -427,14 +418,8 @@ QImage RenderedAt(QWidget &control, qreal ratio)
 TEST(Form1, LabelsFitTheirBoxesWithRoomOnScreenAndOnPaper)
 {
     auto form = OpenForm();
-    QTemporaryDir scratch;
-    const QString file = scratch.filePath(QStringLiteral("labels.pdf"));
-    {
-        QPdfWriter writer(file);
-        writer.setResolution(1200);
-        ASSERT_TRUE(form->RenderPage(writer));
-    }
-    const PrintedPage page = RenderPrintedPage(file, YellowGroundOf(*form));
+    const PrintedPage page = RenderedWindowPage(*form, 1200);
+    ASSERT_FALSE(page.image.isNull());
 
     for (const Control &c : Controls) {
         if (!std::string_view(c.name).starts_with("Label3") && std::string_view(c.name) != "Check1")

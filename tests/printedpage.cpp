@@ -2,6 +2,7 @@
 
 #include "windowtesting.h"
 
+#include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSet>
@@ -119,6 +120,21 @@ PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
     page.yellow = BoundsOf(page.image, Yellow);
     page.yellowShown = yellowShown;
     page.origin = page.yellow.topLeft() - yellowShown.topLeft() * 15 / TwipsPerPagePixel;
+    return page;
+}
+
+PrintedPage RenderedWindowPage(Form1 &form, int dpi)
+{
+    auto scratch = std::make_shared<QTemporaryDir>();
+    const QString file = scratch->filePath(QStringLiteral("window.pdf"));
+    {
+        QPdfWriter writer(file);
+        writer.setResolution(dpi);
+        if (!form.RenderPage(writer))
+            return {};
+    }
+    PrintedPage page = RenderPrintedPage(file, YellowGroundOf(form));
+    page.scratch = scratch;
     return page;
 }
 

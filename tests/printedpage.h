@@ -4,6 +4,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
 
 namespace bbt {
 class Form1;
@@ -16,6 +19,7 @@ namespace bbt::windowtest {
 inline constexpr int TwipsPerPagePixel = 10;
 
 struct PrintedPage {
+    std::shared_ptr<QTemporaryDir> scratch; // holds the PDF when the test made it
     QString pdf;
     QImage image;
     QRect yellow; // the text box's yellow ground, in page pixels
@@ -27,6 +31,10 @@ struct PrintedPage {
 // ground of its text box, which the window shows at `yellowShown`. An empty image means
 // the page could not be rendered.
 PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown);
+
+// The window rendered on a PDF page at `dpi` dots an inch, as "印刷" renders it, and that
+// page turned into pixels.
+PrintedPage RenderedWindowPage(Form1 &form, int dpi);
 
 // Where the window shows the text box's yellow ground, in its own pixels.
 QRect YellowGroundOf(Form1 &form);

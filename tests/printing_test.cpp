@@ -59,14 +59,7 @@ struct WindowState {
 TEST(RenderPage, PutsTheWindowOnAPdfPageAtRealSize)
 {
     auto form = FormWithSampleChart();
-    QTemporaryDir scratch;
-    const QString file = scratch.filePath(QStringLiteral("window.pdf"));
-    {
-        QPdfWriter writer(file);
-        writer.setResolution(600);
-        ASSERT_TRUE(form->RenderPage(writer));
-    }
-    ExpectSampleChartOnPage(RenderPrintedPage(file, YellowGroundOf(*form)));
+    ExpectSampleChartOnPage(RenderedWindowPage(*form, 600));
 }
 
 TEST(RenderPage, ReportsADeviceThatCannotStart)
