@@ -160,6 +160,11 @@ struct PrintCase {
     const char *reason; // the printer's own words the message must carry, if any
 };
 
+void PrintTo(const PrintCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class PrintCommand : public testing::TestWithParam<PrintCase> {
 protected:
     void SetUp() override
