@@ -159,6 +159,10 @@ TEST(Form1, ClearIsAnUndoableEditThatLeavesTitleAndChart)
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), SampleTitle);
     EXPECT_EQ(Shown(*form).pixel(100, 53), Major) << "the chart stays";
 
+    QTest::keyClicks(text, " ");
+    EXPECT_TRUE(draw->isEnabled()) << "a blank is text too";
+    QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(draw->isEnabled());
     QTest::keyClicks(text, "x");
     EXPECT_TRUE(draw->isEnabled());
     QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
