@@ -12,13 +12,7 @@ ChartElement::ChartElement(QWidget *parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_TranslucentBackground);
     setAccessibleName(QStringLiteral("基礎体温グラフ"));
-    Describe(QStringLiteral("まだグラフは描かれていません。"));
-}
-
-void ChartElement::Describe(const QString &description)
-{
-    // Qt tells screen readers of the change itself.
-    setAccessibleDescription(description);
+    setAccessibleDescription(QStringLiteral("まだグラフは描かれていません。"));
 }
 
 namespace {

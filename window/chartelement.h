@@ -15,9 +15,8 @@ class ChartElement final : public QWidget {
     Q_OBJECT
 
 public:
+    // Its description is set with setAccessibleDescription, which tells screen readers.
     explicit ChartElement(QWidget *parent);
-
-    void Describe(const QString &description);
 };
 
 // What a chart of these tables shows, in words: its title, how many days have a reading,

@@ -304,7 +304,7 @@ void Form1::SendPage(const QPageLayout &layout, int resolution)
 {
     const QByteArray pdf = RenderWindowPdf(*this, m_chart, layout, resolution);
     if (pdf.isEmpty()) {
-        PrintFinished({PrintProblem::SendFailed, "", "the page could not be rendered"});
+        PrintFinished({PrintProblem::SendFailed, "", "印刷するページを作れませんでした。"});
         return;
     }
     m_printJob->Send(pdf);
@@ -348,7 +348,7 @@ void Form1::Command3_Click()
     const bool showCheckDays = Check1->checkState() == Qt::Checked;
     DrawChart(m_chart, DayTemperature, DayFlag, showCheckDays);
     update();
-    m_chartElement->Describe(ChartDescription(title, DayTemperature, DayFlag, showCheckDays));
+    m_chartElement->setAccessibleDescription(ChartDescription(title, DayTemperature, DayFlag, showCheckDays));
 }
 
 // Ctrl+Y redoes as Ctrl+Shift+Z does, as users of the memo pad's platform expect.

@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 
 #include <array>
+#include <span>
 #include <sys/socket.h>
 
 namespace bbt {
@@ -81,6 +82,16 @@ std::string StopReason(ipp_t *job, const std::string &printerState)
     return printerState;
 }
 
+// A request about the printer at `printerUri` for the attributes `wanted`.
+ipp_t *AttributesRequest(ipp_op_t operation, const std::string &printerUri, std::span<const char *const> wanted)
+{
+    ipp_t *request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri.c_str());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", int(wanted.size()), nullptr,
+                  wanted.data());
+    return request;
+}
+
 struct IppResponse {
     ipp_t *ipp;
     ~IppResponse()
@@ -119,10 +130,15 @@ PrintReport PrintServer::Connect()
     return {};
 }
 
-ipp_t *PrintServer::Ask(ipp_t *request)
+void PrintServer::StartAnswerClock()
 {
     m_askedAt = std::chrono::steady_clock::now();
     m_timedOut = false;
+}
+
+ipp_t *PrintServer::Ask(ipp_t *request)
+{
+    StartAnswerClock();
     return cupsDoRequest(m_http, request, "/");
 }
 
@@ -153,8 +169,7 @@ PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
     if (PrintReport connected = Connect(); connected.problem != PrintProblem::None)
         return connected;
 
-    m_askedAt = std::chrono::steady_clock::now();
-    m_timedOut = false;
+    StartAnswerClock();
     const char *name = cupsGetDefault2(m_http);
     if (!name)
         return Failure(PrintProblem::NoDefaultPrinter, "");
@@ -163,39 +178,33 @@ PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
 
     static const char *const wanted[] = {"printer-state", "printer-state-message", "printer-is-accepting-jobs",
                                          "printer-resolution-default", "media-col-default"};
-    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri(page.printer).c_str());
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", std::size(wanted), nullptr,
-                  wanted);
-    const IppResponse response{Ask(request)};
+    const IppResponse response{Ask(AttributesRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, PrinterUri(page.printer), wanted))};
     if (!response.ipp || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
         return Failure(PrintProblem::SendFailed, page.printer);
 
     page.paused = IntegerOf(response.ipp, "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
     ipp_attribute_t *accepting = ippFindAttribute(response.ipp, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
-    page.accepting = !accepting || ippGetBoolean(accepting, 0);
     page.state = StringOf(response.ipp, "printer-state-message");
     ReadResolution(response.ipp, page);
     ReadMedia(response.ipp, page);
-    if (!page.accepting)
+    if (accepting && !ippGetBoolean(accepting, 0))
         return {PrintProblem::Refusing, page.printer, page.state};
     return {};
 }
 
 PrintReport PrintServer::Send(const PrinterPage &page, std::string_view pdf, const std::string &title)
 {
-    m_askedAt = std::chrono::steady_clock::now();
-    m_timedOut = false;
+    StartAnswerClock();
     m_job = cupsCreateJob(m_http, page.printer.c_str(), title.c_str(), 0, nullptr);
     if (m_job == 0)
         return Failure(PrintProblem::SendFailed, page.printer);
 
-    m_askedAt = std::chrono::steady_clock::now();
+    StartAnswerClock();
     if (cupsStartDocument(m_http, page.printer.c_str(), m_job, title.c_str(), CUPS_FORMAT_PDF, 1)
             != HTTP_STATUS_CONTINUE
         || cupsWriteRequestData(m_http, pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE)
         return Failure(PrintProblem::SendFailed, page.printer);
-    m_askedAt = std::chrono::steady_clock::now();
+    StartAnswerClock();
     if (cupsFinishDocument(m_http, page.printer.c_str()) > IPP_STATUS_OK_EVENTS_COMPLETE)
         return Failure(PrintProblem::SendFailed, page.printer);
 
@@ -217,20 +226,13 @@ PrintReport PrintServer::Follow(const PrinterPage &page, std::chrono::millisecon
     const std::string printerUri = PrinterUri(page.printer);
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline && Pause(PollInterval)) {
-        ipp_t *request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri.c_str());
+        ipp_t *request = AttributesRequest(IPP_OP_GET_JOB_ATTRIBUTES, printerUri, jobWanted);
         ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", m_job);
-        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", std::size(jobWanted),
-                      nullptr, jobWanted);
         const IppResponse job{Ask(request)};
         if (!job.ipp || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
             return Failure(PrintProblem::Stopped, page.printer);
 
-        request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri.c_str());
-        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", std::size(printerWanted),
-                      nullptr, printerWanted);
-        const IppResponse printer{Ask(request)};
+        const IppResponse printer{Ask(AttributesRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printerUri, printerWanted))};
         const bool printerStopped
             = printer.ipp && IntegerOf(printer.ipp, "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
         const std::string printerState = printer.ipp ? StringOf(printer.ipp, "printer-state-message") : "";

@@ -36,7 +36,6 @@ struct PrinterPage {
     int resolution = 600; // dots per inch
     double width = 210, length = 297;
     double left = 0, top = 0, right = 0, bottom = 0; // the unprintable margins
-    bool accepting = true;
     bool paused = false;
     std::string state; // the printer's own message
 };
@@ -61,6 +60,8 @@ public:
 
 private:
     PrintReport Connect();
+    // Every answer the server owes is timed from here.
+    void StartAnswerClock();
     ipp_t *Ask(ipp_t *request);
     PrintReport Failure(PrintProblem problem, const std::string &printer) const;
     std::string PrinterUri(const std::string &printer) const;
