@@ -16,6 +16,7 @@ start_cupsd() {
     mkdir -p "$dir"/{spool,cache,state,log,tmp,ppd}
     chmod 1777 "$dir/tmp"
     [ -f /etc/cups/cups-pdf.conf ] && cp /etc/cups/cups-pdf.conf "$dir/"
+    add_password_backend "$dir/bin"
 
     cat >"$dir/cupsd.conf" <<CONF
 Listen $dir/cups.sock
@@ -24,6 +25,17 @@ Browsing No
 DefaultAuthType None
 WebInterface No
 <Policy default>
+  <Limit All>
+    Order allow,deny
+    Allow all
+  </Limit>
+</Policy>
+# A printer only some users may print on, with their password.
+<Policy password>
+  <Limit Create-Job Print-Job Print-URI Validate-Job Send-Document>
+    AuthType Basic
+    Require user nobody-prints-here
+  </Limit>
   <Limit All>
     Order allow,deny
     Allow all
@@ -41,6 +53,7 @@ AccessLog $dir/log/access_log
 ErrorLog $dir/log/error_log
 PageLog $dir/log/page_log
 Printcap $dir/printcap
+ServerBin $dir/bin
 SystemGroup root
 FileDevice Yes
 CONF
@@ -57,6 +70,26 @@ CONF
     StartedCupsDir=$dir
 }
 
+# The machine's filters and backends, and one more: a backend that wants a user name and a
+# password to reach its printer, as a shared printer on a Windows server does.
+add_password_backend() {
+    local bin=$1 part
+    mkdir -p "$bin/backend"
+    for part in /usr/lib/cups/*; do
+        [ "$part" = /usr/lib/cups/backend ] || ln -s "$part" "$bin/"
+    done
+    ln -s /usr/lib/cups/backend/* "$bin/backend/"
+    cat >"$bin/backend/password" <<'BACKEND'
+#!/bin/sh
+# Without arguments CUPS asks which printers the backend reaches; with them it prints, which
+# takes credentials this backend never has (exit status 2: authentication required).
+[ $# -eq 0 ] && { echo 'network password "Unknown" "Printer behind a password"'; exit 0; }
+cat >/dev/null
+exit 2
+BACKEND
+    chmod 755 "$bin/backend/password"
+}
+
 start_private_cups() {
     start_cupsd || return 1
     export CUPS_SERVER="$StartedCupsDir/cups.sock"
@@ -65,15 +98,23 @@ start_private_cups() {
 }
 
 # Queues that fail in the ways a user's printer does, for the printing tests to choose
-# with PRINTER: one that refuses jobs, one paused, and one whose device cannot be written.
+# with PRINTER: one that refuses jobs, one paused, one whose device cannot be written, one
+# that holds every job, one that holds it for a password, one that wants a password to
+# take it; and queues whose paper is A5 or Letter, or whose pages lie in landscape.
 add_failing_queues() {
     local queue
-    for queue in Refusing Paused Broken; do
+    for queue in Refusing Paused Broken Held HeldForPassword Password A5 Letter Landscape; do
         lpadmin -p "$queue" -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || return 1
     done
     cupsreject -r "out of paper, refilled tomorrow" Refusing
     cupsdisable -r "paused for the night" Paused
     lpadmin -p Broken -v file:///nonexistent/dir/out
+    lpadmin -p Held -o job-hold-until-default=indefinite
+    lpadmin -p HeldForPassword -v password:/
+    lpadmin -p Password -o printer-op-policy=password
+    lpadmin -p A5 -o PageSize=A5
+    lpadmin -p Letter -o PageSize=Letter
+    lpadmin -p Landscape -o orientation-requested-default=4
 }
 
 stop_private_cups() {

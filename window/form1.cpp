@@ -8,12 +8,15 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QFont>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -164,6 +167,28 @@ QString ShownTitle(std::u16string_view title)
     return QString::fromUtf16(title.data(), static_cast<qsizetype>(length));
 }
 
+// Until when CUPS holds a job, in the user's words: its named periods, or a time of day
+// that CUPS gives in UTC and the user reads on the local clock.
+QString HeldUntil(const std::string &holdUntil)
+{
+    static const std::array<std::pair<std::string_view, const char *>, 6> periods{{
+        {"day-time", "日中"},
+        {"evening", "夕方"},
+        {"night", "夜間"},
+        {"second-shift", "午後のシフト"},
+        {"third-shift", "深夜のシフト"},
+        {"weekend", "週末"},
+    }};
+    for (const auto &[keyword, words] : periods)
+        if (holdUntil == keyword)
+            return QStringLiteral("（%1まで）").arg(QString::fromUtf8(words));
+    const QTime utc = QTime::fromString(QString::fromStdString(holdUntil), Qt::ISODate);
+    if (!utc.isValid())
+        return {};
+    const QTime local = QDateTime(QDate::currentDate(), utc, Qt::UTC).toLocalTime().time();
+    return QStringLiteral("（%1まで）").arg(local.toString(QStringLiteral("H:mm")));
+}
+
 // What the user is told of a print job; nothing when it printed.
 QString PrintMessage(const PrintReport &report)
 {
@@ -184,17 +209,48 @@ QString PrintMessage(const PrintReport &report)
         return failed + QStringLiteral("印刷サーバーが応答しません。");
     case PrintProblem::Refusing:
         return failed + QStringLiteral("プリンター「%1」は印刷を受け付けていません。").arg(printer) + reason;
+    case PrintProblem::NeedsAuthentication:
+        return failed
+            + QStringLiteral("プリンター「%1」で印刷するには認証（ユーザー名とパスワード）が必要です。").arg(printer);
+    case PrintProblem::PageNotMade:
+        return failed + QStringLiteral("プリンター「%1」の用紙に合わせたページを作れませんでした。").arg(printer);
+    case PrintProblem::SendFailed:
+        return failed + QStringLiteral("プリンター「%1」への送信に失敗しました。").arg(printer) + reason;
     case PrintProblem::Paused:
         return QStringLiteral("プリンター「%1」は一時停止しています。ページは印刷待ちの列にあり、"
                               "プリンターが再開されると印刷されます。")
                    .arg(printer)
             + reason;
+    case PrintProblem::Held:
+        return QStringLiteral(
+                   "ページはプリンター「%1」の印刷待ちの列で保留されています%2。保留が解除されると印刷されます。")
+            .arg(printer, HeldUntil(report.reason));
+    case PrintProblem::HeldForAuthentication:
+        return QStringLiteral("ページはプリンター「%1」の印刷待ちの列で保留されています。"
+                              "印刷するには認証（ユーザー名とパスワード）が必要です。")
+            .arg(printer);
+    case PrintProblem::NotFollowed:
+        return QStringLiteral(
+                   "ページはプリンター「%1」に送りましたが、その後の様子を印刷サーバーから確かめられませんでした。")
+            .arg(printer);
     case PrintProblem::Stopped:
         return failed + QStringLiteral("プリンター「%1」が印刷を中止しました。").arg(printer) + reason;
-    case PrintProblem::SendFailed:
-        return failed + QStringLiteral("プリンター「%1」への送信に失敗しました。").arg(printer) + reason;
     }
     return {};
+}
+
+// Only failures warn; a page that waits or whose end was not seen may still print.
+QMessageBox::Icon PrintMessageIcon(PrintProblem problem)
+{
+    switch (problem) {
+    case PrintProblem::Paused:
+    case PrintProblem::Held:
+    case PrintProblem::HeldForAuthentication:
+    case PrintProblem::NotFollowed:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::Warning;
+    }
 }
 
 std::u16string_view View(const QString &text)
@@ -288,26 +344,20 @@ void Form1::Text1_Change()
     Command3->setEnabled(!Text1->document()->isEmpty());
 }
 
-// The exchange with the print server runs on the job's own thread; the window only
-// renders the page, once the printer's page size and resolution are known.
+// The page is the window as it stands at the press; the job renders it for the printer's
+// paper on its own thread, and its one report comes back to the window's thread.
 void Form1::Command1_Click()
 {
     if (m_printJob)
         return;
-    m_printJob = std::make_unique<PrintJob>();
-    connect(m_printJob.get(), &PrintJob::printerReady, this, &Form1::SendPage, Qt::QueuedConnection);
-    connect(m_printJob.get(), &PrintJob::finished, this, &Form1::PrintFinished, Qt::QueuedConnection);
-    m_printJob->Start();
-}
-
-void Form1::SendPage(const QPageLayout &layout, int resolution)
-{
-    const QByteArray pdf = RenderWindowPdf(*this, m_chart, layout, resolution);
-    if (pdf.isEmpty()) {
-        PrintFinished({PrintProblem::SendFailed, "", "印刷するページを作れませんでした。"});
-        return;
-    }
-    m_printJob->Send(pdf);
+    const QByteArray pdf = RenderWindowPdf(
+        *this, m_chart, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()), 600);
+    m_printJob = std::make_unique<PrintJob>(
+        ApplicationTitle.toStdString(), [pdf](const PrinterPage &) { return pdf.toStdString(); },
+        [this](const PrintReport &report) {
+            QMetaObject::invokeMethod(
+                this, [this, report] { PrintFinished(report); }, Qt::QueuedConnection);
+        });
 }
 
 void Form1::PrintFinished(const PrintReport &report)
@@ -316,8 +366,7 @@ void Form1::PrintFinished(const PrintReport &report)
     const QString message = PrintMessage(report);
     if (message.isEmpty())
         return;
-    QMessageBox box(report.problem == PrintProblem::Paused ? QMessageBox::Information : QMessageBox::Warning,
-                    ApplicationTitle, message, QMessageBox::Ok, this);
+    QMessageBox box(PrintMessageIcon(report.problem), ApplicationTitle, message, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("PrintMessage"));
     box.exec();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "print/printjob.h"
 #include "record/daytables.h"
 #include "record/recordreader.h"
 #include "window/chartlayer.h"
-#include "window/printjob.h"
 
 #include <QString>
 #include <QWidget>
@@ -47,7 +47,6 @@ private:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
-    void SendPage(const QPageLayout &layout, int resolution);
     void PrintFinished(const PrintReport &report);
 
     QPushButton *Command1 = nullptr;
