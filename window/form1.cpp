@@ -322,9 +322,14 @@ void Form1::PrintFinished(const PrintReport &report)
     box.exec();
 }
 
-bool Form1::RenderPage(QPagedPaintDevice &device)
+PageRecording Form1::RecordPage() const
 {
-    return RenderWindowPage(*this, m_chart, device);
+    return RecordWindow(*this, m_chart);
+}
+
+bool Form1::RenderPage(QPagedPaintDevice &device) const
+{
+    return RenderRecordedPage(RecordPage(), device);
 }
 
 // An ordinary edit, so that Ctrl+Z brings the month back.

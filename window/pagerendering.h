@@ -9,16 +9,29 @@ class QWidget;
 namespace bbt {
 
 class ChartLayer;
+struct PageRecording;
 
-// Renders `window` as it stands on a page at its real size, one twip of the window being
-// one twip of paper, at the top left of the printable area: its white ground, the chart
-// drawn so far and every control on top. Everything is drawn at the device's resolution;
-// the chart comes from its primitives, not from the screen's picture. Returns whether the
-// device took the page.
-bool RenderWindowPage(QWidget &window, const ChartLayer &chart, QPagedPaintDevice &device);
+// A printer's sheet: its size and the margins it cannot print on in millimetres, and the
+// dots an inch it prints.
+struct Paper {
+    double width = 210, length = 297;
+    double left = 0, top = 0, right = 0, bottom = 0;
+    int resolution = 600;
+};
 
-// The same page as a PDF document in memory, for a printer with `layout` and `resolution`
-// dots per inch; empty when it could not be made.
-QByteArray RenderWindowPdf(QWidget &window, const ChartLayer &chart, const QPageLayout &layout, int resolution);
+// Puts a recorded window on a page of `device`, at the top left of its printable area: at
+// real size, one twip of the window one twip of paper, where it fits, and scaled down
+// evenly to fit where it does not, never cut. Everything is drawn at the device's
+// resolution. Needs no widget, so it runs on any thread. Returns whether the device took
+// the page.
+bool RenderRecordedPage(const PageRecording &page, QPagedPaintDevice &device);
+
+// The same page as a portrait PDF document in memory, for `paper`; empty when it could not
+// be made. Runs on any thread.
+QByteArray RenderRecordedPdf(const PageRecording &page, const Paper &paper);
+
+// The window as it stands now, as a PDF document for a printer with `layout` and
+// `resolution` dots an inch.
+QByteArray RenderWindowPdf(const QWidget &window, const ChartLayer &chart, const QPageLayout &layout, int resolution);
 
 } // namespace bbt
