@@ -171,6 +171,19 @@ TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
     EXPECT_EQ(tick(recordedLater), 0) << "a tick the window no longer shows";
 }
 
+// However the user has sized the window, the page shows its client area at real size.
+TEST(RecordedPage, IsTheClientAreaHoweverTheWindowIsSized)
+{
+    for (const QSize size : {QSize(1280, 960), QSize(400, 300)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height() << " pixels");
+        auto form = FormWithSampleChart();
+        form->resize(size);
+        const PrintedPage page = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
+        ExpectSampleChartOnPage(page);
+        EXPECT_GT(InkOver(page, *Find<QPushButton>(*form, "Command2"), 1, page.origin), 20) << "the Clear button";
+    }
+}
+
 // The print job renders the page on a thread of its own while the window goes on: the
 // fonts and the Japanese glyphs come out as on the window's thread.
 TEST(RecordedPage, RendersOffTheWindowsThreadAsOnIt)

@@ -302,7 +302,7 @@ void Form1::Command1_Click()
 
 void Form1::SendPage(const QPageLayout &layout, int resolution)
 {
-    const QByteArray pdf = RenderWindowPdf(*this, m_chart, layout, resolution);
+    const QByteArray pdf = RenderRecordedPdf(RecordPage(), layout, resolution);
     if (pdf.isEmpty()) {
         PrintFinished({PrintProblem::SendFailed, "", "印刷するページを作れませんでした。"});
         return;
@@ -324,7 +324,7 @@ void Form1::PrintFinished(const PrintReport &report)
 
 PageRecording Form1::RecordPage() const
 {
-    return RecordWindow(*this, m_chart);
+    return RecordWindow(*this, QSizeF(ClientWidth, ClientHeight), m_chart);
 }
 
 bool Form1::RenderPage(QPagedPaintDevice &device) const

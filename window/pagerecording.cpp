@@ -202,13 +202,12 @@ void PaintControl(QPainter &painter, const QWidget &window, const QWidget &contr
 
 } // namespace
 
-PageRecording RecordWindow(const QWidget &window, const ChartLayer &chart)
+PageRecording RecordWindow(const QWidget &window, QSizeF clientArea, const ChartLayer &chart)
 {
-    const QSizeF size = QSizeF(window.size()) * TwipsPerPixel;
     QPicture picture;
     {
         QPainter painter(&picture);
-        painter.fillRect(QRectF(QPointF(0, 0), size), window.palette().color(window.backgroundRole()));
+        painter.fillRect(QRectF(QPointF(0, 0), clientArea), window.palette().color(window.backgroundRole()));
         PainterChartSurface surface(painter, 1);
         chart.Replay(surface);
 
@@ -219,7 +218,7 @@ PageRecording RecordWindow(const QWidget &window, const ChartLayer &chart)
                 PaintControl(painter, window, *control);
         }
     }
-    return {window.windowTitle(), size, QByteArray(picture.data(), picture.size())};
+    return {window.windowTitle(), clientArea, QByteArray(picture.data(), picture.size())};
 }
 
 } // namespace bbt

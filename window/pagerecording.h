@@ -20,8 +20,10 @@ struct PageRecording {
     QByteArray picture; // the drawing, a QPicture's data in twips
 };
 
-// Records `window` with `chart` on its client area. It draws the controls itself rather
-// than through the widget style, whose buttons and scroll arrows come from bitmaps.
-PageRecording RecordWindow(const QWidget &window, const ChartLayer &chart);
+// Records the client area of `window`, `clientArea` twips from its top left corner, with
+// `chart` on it; the client area keeps its size however the window is sized. It draws the
+// controls itself rather than through the widget style, whose buttons and scroll arrows
+// come from bitmaps.
+PageRecording RecordWindow(const QWidget &window, QSizeF clientArea, const ChartLayer &chart);
 
 } // namespace bbt

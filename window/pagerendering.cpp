@@ -25,22 +25,6 @@ qreal FitOnPage(const PageRecording &page, const QPagedPaintDevice &device)
     return std::min({1.0, printable.width() / page.size.width(), printable.height() / page.size.height()});
 }
 
-QByteArray RenderPdf(const PageRecording &page, const QPageLayout &layout, int resolution)
-{
-    QBuffer document;
-    document.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&document);
-        writer.setTitle(page.title);
-        writer.setCreator(page.title);
-        writer.setResolution(resolution);
-        writer.setPageLayout(layout);
-        if (!RenderRecordedPage(page, writer))
-            return {};
-    }
-    return document.data();
-}
-
 } // namespace
 
 bool RenderRecordedPage(const PageRecording &page, QPagedPaintDevice &device)
@@ -61,17 +45,28 @@ bool RenderRecordedPage(const PageRecording &page, QPagedPaintDevice &device)
     return painter.end();
 }
 
+QByteArray RenderRecordedPdf(const PageRecording &page, const QPageLayout &layout, int resolution)
+{
+    QBuffer document;
+    document.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&document);
+        writer.setTitle(page.title);
+        writer.setCreator(page.title);
+        writer.setResolution(resolution);
+        writer.setPageLayout(layout);
+        if (!RenderRecordedPage(page, writer))
+            return {};
+    }
+    return document.data();
+}
+
 QByteArray RenderRecordedPdf(const PageRecording &page, const Paper &paper)
 {
     const QPageSize size(QSizeF(paper.width, paper.length), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
     const QMarginsF margins(paper.left, paper.top, paper.right, paper.bottom);
-    return RenderPdf(page, QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Millimeter),
-                     paper.resolution);
-}
-
-QByteArray RenderWindowPdf(const QWidget &window, const ChartLayer &chart, const QPageLayout &layout, int resolution)
-{
-    return RenderPdf(RecordWindow(window, chart), layout, resolution);
+    return RenderRecordedPdf(page, QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Millimeter),
+                             paper.resolution);
 }
 
 } // namespace bbt

@@ -4,11 +4,9 @@
 
 class QPagedPaintDevice;
 class QPageLayout;
-class QWidget;
 
 namespace bbt {
 
-class ChartLayer;
 struct PageRecording;
 
 // A printer's sheet: its size and the margins it cannot print on in millimetres, and the
@@ -26,12 +24,10 @@ struct Paper {
 // the page.
 bool RenderRecordedPage(const PageRecording &page, QPagedPaintDevice &device);
 
-// The same page as a portrait PDF document in memory, for `paper`; empty when it could not
-// be made. Runs on any thread.
+// The same page as a PDF document in memory, for a printer with `layout` and `resolution`
+// dots an inch; empty when it could not be made. Runs on any thread.
+QByteArray RenderRecordedPdf(const PageRecording &page, const QPageLayout &layout, int resolution);
+// The same for `paper`, portrait.
 QByteArray RenderRecordedPdf(const PageRecording &page, const Paper &paper);
-
-// The window as it stands now, as a PDF document for a printer with `layout` and
-// `resolution` dots an inch.
-QByteArray RenderWindowPdf(const QWidget &window, const ChartLayer &chart, const QPageLayout &layout, int resolution);
 
 } // namespace bbt
