@@ -85,7 +85,6 @@ void PaintCheckBox(QPainter &painter, const QCheckBox &box)
     const QRect indicator = box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box);
     const QRect caption = box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box);
 
-    painter.fillRect(box.rect(), Colour(box, QPalette::Window));
     PaintFramedRect(painter, indicator, Colour(box, QPalette::Base), Outline(box));
     switch (box.checkState()) {
     case Qt::Unchecked:
@@ -162,42 +161,43 @@ void PaintScrollBar(QPainter &painter, const QScrollBar &bar)
     PaintArrowButton(painter, bar, part(QStyle::SC_ScrollBarAddLine), false);
 }
 
-// Paints `part` of a control in its own coordinates, wherever it lies within `window`.
+// Paints with `paint` in the coordinates of a control whose top left corner is at `at`.
 template <typename Paint>
-void PaintAt(QPainter &painter, const QWidget &window, const QWidget &part, Paint paint)
+void PaintAt(QPainter &painter, QPoint at, Paint paint)
 {
     painter.save();
-    painter.translate(part.mapTo(&window, QPoint(0, 0)));
+    painter.translate(at);
     paint();
     painter.restore();
 }
 
 // The box's text as it shows it, scrolled where the user left it, comes from the box's
 // own painting; only the frame and the scroll bar are drawn here.
-void PaintTextBox(QPainter &painter, const QWidget &window, const QPlainTextEdit &box)
+void PaintTextBox(QPainter &painter, const QPlainTextEdit &box)
 {
     QWidget &text = *box.viewport();
-    text.render(&painter, text.mapTo(&window, QPoint(0, 0)), QRegion(), QWidget::DrawWindowBackground);
+    text.render(&painter, text.pos(), QRegion(), QWidget::DrawWindowBackground);
     const QScrollBar &bar = *box.verticalScrollBar();
     if (bar.isVisibleTo(&box))
-        PaintAt(painter, window, bar, [&] { PaintScrollBar(painter, bar); });
-    PaintAt(painter, window, box, [&] {
-        painter.setPen(QPen(Outline(box), OutlineWidth));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(box.rect()).adjusted(0.5, 0.5, -0.5, -0.5));
-    });
+        PaintAt(painter, bar.mapTo(&box, QPoint(0, 0)), [&] { PaintScrollBar(painter, bar); });
+    painter.setPen(QPen(Outline(box), OutlineWidth));
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = OutlineWidth / 2;
+    painter.drawRect(QRectF(box.rect()).adjusted(inset, inset, -inset, -inset));
 }
 
-void PaintControl(QPainter &painter, const QWidget &window, const QWidget &control)
+void PaintControl(QPainter &painter, const QWidget &control)
 {
+    if (control.autoFillBackground())
+        painter.fillRect(control.rect(), Colour(control, control.backgroundRole()));
     if (const auto *box = qobject_cast<const QPlainTextEdit *>(&control))
-        PaintTextBox(painter, window, *box);
+        PaintTextBox(painter, *box);
     else if (const auto *button = qobject_cast<const QPushButton *>(&control))
-        PaintAt(painter, window, control, [&] { PaintButton(painter, *button); });
+        PaintButton(painter, *button);
     else if (const auto *box = qobject_cast<const QCheckBox *>(&control))
-        PaintAt(painter, window, control, [&] { PaintCheckBox(painter, *box); });
+        PaintCheckBox(painter, *box);
     else if (const auto *label = qobject_cast<const QLabel *>(&control))
-        PaintAt(painter, window, control, [&] { PaintLabel(painter, *label); });
+        PaintLabel(painter, *label);
 }
 
 } // namespace
@@ -215,7 +215,7 @@ PageRecording RecordWindow(const QWidget &window, QSizeF clientArea, const Chart
         painter.setRenderHint(QPainter::Antialiasing);
         for (const QWidget *control : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
             if (control->isVisibleTo(&window))
-                PaintControl(painter, window, *control);
+                PaintAt(painter, control->pos(), [&] { PaintControl(painter, *control); });
         }
     }
     return {window.windowTitle(), clientArea, QByteArray(picture.data(), picture.size())};
