@@ -16,7 +16,7 @@ class ChartLayer;
 // nothing with the window, so whatever the user does afterwards does not reach it.
 struct PageRecording {
     QString title; // the window's caption, the document's title
-    QSizeF size; // the window in twips
+    QSizeF size; // the client area in twips
     QByteArray picture; // the drawing, a QPicture's data in twips
 };
 
