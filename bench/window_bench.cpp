@@ -1,10 +1,12 @@
 #include "recordtext.h"
 
 #include "window/form1.h"
+#include "window/pagerendering.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -67,6 +69,38 @@ void BM_TypeInLargeText(benchmark::State &state)
         QTest::keyClick(text, Qt::Key_A);
 }
 BENCHMARK(BM_TypeInLargeText)->Arg(1 << 10)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
+
+// The window after the sample month was drawn with its check days.
+std::unique_ptr<Form1> FormWithSampleChart()
+{
+    auto form = OpenForm();
+    form->findChild<QCheckBox *>(QStringLiteral("Check1"))->setChecked(true);
+    QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("Command3")), Qt::LeftButton);
+    return form;
+}
+
+// The window recorded for the printed page at a press of "印刷": all the window itself
+// spends on printing. 0: the sample month in the box.
+void BM_RecordPage(benchmark::State &state)
+{
+    const auto form = FormWithSampleChart();
+    SetText(*form, static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(form->RecordPage());
+}
+BENCHMARK(BM_RecordPage)->Arg(0)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+
+// That recording as the PDF document sent to an A4 printer of 600 dots an inch, as the
+// print job renders it on its own thread.
+void BM_RenderRecordedPdf(benchmark::State &state)
+{
+    const auto form = FormWithSampleChart();
+    const PageRecording recording = form->RecordPage();
+    const Paper a4{210, 297, 4.2, 4.2, 4.2, 4.2, 600};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RenderRecordedPdf(recording, a4));
+}
+BENCHMARK(BM_RenderRecordedPdf)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace bbt::bench

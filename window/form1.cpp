@@ -15,8 +15,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -350,10 +348,9 @@ void Form1::Command1_Click()
 {
     if (m_printJob)
         return;
-    const QByteArray pdf = RenderWindowPdf(
-        *this, m_chart, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()), 600);
     m_printJob = std::make_unique<PrintJob>(
-        ApplicationTitle.toStdString(), [pdf](const PrinterPage &) { return pdf.toStdString(); },
+        ApplicationTitle.toStdString(),
+        [page = RecordPage()](const PrinterPage &paper) { return RenderRecordedPdf(page, paper).toStdString(); },
         [this](const PrintReport &report) {
             QMetaObject::invokeMethod(
                 this, [this, report] { PrintFinished(report); }, Qt::QueuedConnection);
@@ -371,9 +368,14 @@ void Form1::PrintFinished(const PrintReport &report)
     box.exec();
 }
 
-bool Form1::RenderPage(QPagedPaintDevice &device)
+PageRecording Form1::RecordPage() const
 {
-    return RenderWindowPage(*this, m_chart, device);
+    return RecordWindow(*this, QSizeF(ClientWidth, ClientHeight), m_chart);
+}
+
+bool Form1::RenderPage(QPagedPaintDevice &device) const
+{
+    return RenderRecordedPage(RecordPage(), device);
 }
 
 // An ordinary edit, so that Ctrl+Z brings the month back.

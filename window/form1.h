@@ -4,6 +4,7 @@
 #include "record/daytables.h"
 #include "record/recordreader.h"
 #include "window/chartlayer.h"
+#include "window/pagerecording.h"
 
 #include <QString>
 #include <QWidget>
@@ -33,8 +34,10 @@ public:
     // the user has closed it.
     explicit Form1(const NumberLocale &locale, QWidget *parent = nullptr);
 
+    // The window as it stands, recorded for the printed page.
+    PageRecording RecordPage() const;
     // Renders the window as it stands on a page of `device`, as "印刷" sends it.
-    bool RenderPage(QPagedPaintDevice &device);
+    bool RenderPage(QPagedPaintDevice &device) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

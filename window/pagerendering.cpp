@@ -1,56 +1,64 @@
 #include "window/pagerendering.h"
 
-#include "window/chartlayer.h"
-#include "window/painterchartsurface.h"
+#include "print/printserver.h"
+#include "window/pagerecording.h"
 #include "window/twips.h"
 
 #include <QBuffer>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QWidget>
+#include <QPicture>
+
+#include <algorithm>
 
 namespace bbt {
 
 namespace {
 
-void PaintControls(QPainter &painter, QWidget &window, qreal devicePixelsPerTwip)
+// How much the window must shrink to fit the device's printable area; 1 where it fits.
+qreal FitOnPage(const PageRecording &page, const QPagedPaintDevice &device)
 {
-    const qreal devicePixelsPerPixel = devicePixelsPerTwip * TwipsPerPixel;
-    painter.setTransform(QTransform::fromScale(devicePixelsPerPixel, devicePixelsPerPixel));
-    for (QWidget *control : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (control->isVisibleTo(&window))
-            control->render(&painter, control->pos(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    }
+    const QSizeF printable = QSizeF(device.width(), device.height()) * TwipsPerInch / device.logicalDpiX();
+    return std::min({1.0, printable.width() / page.size.width(), printable.height() / page.size.height()});
 }
 
 } // namespace
 
-bool RenderWindowPage(QWidget &window, const ChartLayer &chart, QPagedPaintDevice &device)
+bool RenderRecordedPage(const PageRecording &page, QPagedPaintDevice &device)
 {
+    // Each rendering replays a picture of its own: replaying moves the picture's reading
+    // position, which a picture shared with another thread must not do.
+    QPicture picture;
+    picture.setData(page.picture.constData(), uint(page.picture.size()));
+
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-
-    const qreal devicePixelsPerTwip = device.logicalDpiX() / TwipsPerInch;
-    PainterChartSurface surface(painter, devicePixelsPerTwip);
-    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(window.size()) * TwipsPerPixel), Qt::white);
-    chart.Replay(surface);
-    PaintControls(painter, window, devicePixelsPerTwip);
+    // Replaying a picture scales it from the screen's logical resolution to the device's;
+    // the recording is in twips, so the page starts from twips.
+    const qreal scale = FitOnPage(page, device) / TwipsPerInch;
+    painter.scale(scale * picture.logicalDpiX(), scale * picture.logicalDpiY());
+    painter.drawPicture(0, 0, picture);
     return painter.end();
 }
 
-QByteArray RenderWindowPdf(QWidget &window, const ChartLayer &chart, const QPageLayout &layout, int resolution)
+QByteArray RenderRecordedPdf(const PageRecording &page, const PrinterPage &paper)
 {
+    const QPageSize size(QSizeF(paper.width, paper.length), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    const QMarginsF margins(paper.left, paper.top, paper.right, paper.bottom);
     QBuffer document;
     document.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&document);
-        writer.setTitle(window.windowTitle());
-        writer.setCreator(window.windowTitle());
-        writer.setResolution(resolution);
-        writer.setPageLayout(layout);
-        if (!RenderWindowPage(window, chart, writer))
+        writer.setTitle(page.title);
+        writer.setCreator(page.title);
+        writer.setResolution(paper.resolution);
+        writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Millimeter));
+        if (!RenderRecordedPage(page, writer))
             return {};
     }
     return document.data();

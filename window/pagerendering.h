@@ -3,22 +3,21 @@
 #include <QByteArray>
 
 class QPagedPaintDevice;
-class QPageLayout;
-class QWidget;
 
 namespace bbt {
 
-class ChartLayer;
+struct PageRecording;
+struct PrinterPage;
 
-// Renders `window` as it stands on a page at its real size, one twip of the window being
-// one twip of paper, at the top left of the printable area: its white ground, the chart
-// drawn so far and every control on top. Everything is drawn at the device's resolution;
-// the chart comes from its primitives, not from the screen's picture. Returns whether the
-// device took the page.
-bool RenderWindowPage(QWidget &window, const ChartLayer &chart, QPagedPaintDevice &device);
+// Puts a recorded window on a page of `device`, at the top left of its printable area: at
+// real size, one twip of the window one twip of paper, where it fits, and scaled down
+// evenly to fit where it does not, never cut. Everything is drawn at the device's
+// resolution. Needs no widget, so it runs on any thread. Returns whether the device took
+// the page.
+bool RenderRecordedPage(const PageRecording &page, QPagedPaintDevice &device);
 
-// The same page as a PDF document in memory, for a printer with `layout` and `resolution`
-// dots per inch; empty when it could not be made.
-QByteArray RenderWindowPdf(QWidget &window, const ChartLayer &chart, const QPageLayout &layout, int resolution);
+// The same page as a PDF document in memory for the printer's paper, portrait, at its
+// resolution; empty when it could not be made. Runs on any thread.
+QByteArray RenderRecordedPdf(const PageRecording &page, const PrinterPage &paper);
 
 } // namespace bbt

@@ -1,0 +1,213 @@
+#include "print/printserver.h"
+#include "printedpage.h"
+#include "windowtesting.h"
+
+#include "window/pagerecording.h"
+#include "window/pagerendering.h"
+
+#include <QFile>
+#include <QPageSize>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace bbt {
+namespace {
+
+using namespace bbt::windowtest;
+
+constexpr double MillimetresPerInch = 25.4;
+constexpr int PagePixelsPerInch = 1440 / TwipsPerPagePixel;
+
+// The sample month drawn with its check days.
+std::unique_ptr<Form1> FormWithSampleChart()
+{
+    auto form = OpenForm();
+    Click(*form, "Check1");
+    Click(*form, "Command3");
+    return form;
+}
+
+PrinterPage PaperOf(QPageSize::PageSizeId id, const QMarginsF &margins)
+{
+    const QSizeF size = QPageSize(id).size(QPageSize::Millimeter);
+    return {"", 600, size.width(), size.height(), margins.left(), margins.top(), margins.right(), margins.bottom()};
+}
+
+const PrinterPage A4 = PaperOf(QPageSize::A4, QMarginsF(4.2, 4.2, 4.2, 4.2));
+
+// `pdf` as a file in `folder`; an empty path when it could not be written.
+QString Saved(const QByteArray &pdf, const QTemporaryDir &folder)
+{
+    QFile file(folder.filePath(QStringLiteral("page.pdf")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
+        return {};
+    return file.fileName();
+}
+
+// What a program run on `pdf` prints on its standard output: `options`, then the PDF's
+// path, then `after`.
+QString OutputOf(const QString &program, QStringList options, const QByteArray &pdf, const QStringList &after = {})
+{
+    const QTemporaryDir scratch;
+    QProcess process;
+    process.start(program, options << Saved(pdf, scratch) << after);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// `pdfimages -list` heads its table with two lines, then lists one image a line.
+int ImagesIn(const QByteArray &pdf)
+{
+    const QStringList lines = OutputOf(QStringLiteral("pdfimages"), {QStringLiteral("-list")}, pdf).split(u'\n');
+    return int(std::count_if(lines.begin() + std::min<qsizetype>(2, lines.size()), lines.end(),
+                             [](const QString &line) { return !line.isEmpty(); }));
+}
+
+PrintedPage PageOf(const QByteArray &pdf, Form1 &form)
+{
+    auto scratch = std::make_shared<QTemporaryDir>();
+    PrintedPage page = RenderPrintedPage(Saved(pdf, *scratch), YellowGroundOf(form));
+    page.scratch = scratch;
+    return page;
+}
+
+// Dark pixels, text and ticks, where `control` lies on a page showing the window at
+// `scale` from `origin`; `share` of its width from its left edge.
+int InkOver(const PrintedPage &page, const QWidget &control, double scale, QPointF origin, double share = 1)
+{
+    const double pagePixelsPerPixel = 15.0 * scale / TwipsPerPagePixel;
+    const QRectF area(origin + QPointF(control.pos()) * pagePixelsPerPixel,
+                      QSizeF(control.width() * share, control.height()) * pagePixelsPerPixel);
+    int ink = 0;
+    for (int y = int(area.top()); y < int(area.bottom()); ++y)
+        for (int x = int(area.left()); x < int(area.right()); ++x)
+            ink += page.image.valid(x, y) && qGray(page.image.pixel(x, y)) < 96;
+    return ink;
+}
+
+struct PaperCase {
+    const char *name;
+    QPageSize::PageSizeId size;
+    QMarginsF margins; // millimetres
+    double scale; // of the window on the page: 1 at real size
+};
+
+void PrintTo(const PaperCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class PaperSizes : public testing::TestWithParam<PaperCase> {};
+
+// The whole window on the page, at the top left of its printable area: at real size where
+// it fits, scaled down evenly where it does not; and no bitmap anywhere in the document.
+TEST_P(PaperSizes, TakeTheWholeWindowAtTheTopLeft)
+{
+    const PaperCase &c = GetParam();
+    auto form = FormWithSampleChart();
+    const QByteArray pdf = RenderRecordedPdf(form->RecordPage(), PaperOf(c.size, c.margins));
+    ASSERT_FALSE(pdf.isEmpty());
+    EXPECT_EQ(ImagesIn(pdf), 0) << OutputOf(QStringLiteral("pdfimages"), {QStringLiteral("-list")}, pdf).toStdString();
+
+    const PrintedPage page = PageOf(pdf, *form);
+    ASSERT_FALSE(page.yellow.isEmpty()) << "no yellow text box on the page";
+    const QSizeF shown = QSizeF(page.yellowShown.size()) * 15 * c.scale / TwipsPerPagePixel;
+    EXPECT_NEAR(page.yellow.width(), shown.width(), shown.width() * 0.01) << "text box width";
+    EXPECT_NEAR(page.yellow.height(), shown.height(), shown.height() * 0.01) << "text box height";
+
+    const QPointF origin
+        = QPointF(page.yellow.topLeft()) - QPointF(page.yellowShown.topLeft()) * 15 * c.scale / TwipsPerPagePixel;
+    const QPointF printableCorner = QPointF(c.margins.left(), c.margins.top()) * PagePixelsPerInch / MillimetresPerInch;
+    EXPECT_NEAR(origin.x(), printableCorner.x(), 1.5) << "left edge of the window";
+    EXPECT_NEAR(origin.y(), printableCorner.y(), 1.5) << "top edge of the window";
+    EXPECT_GT(InkOver(page, *Find<QPushButton>(*form, "Command2"), c.scale, origin), 20) << "the Clear button";
+
+    if (c.scale == 1)
+        ExpectSampleChartOnPage(page);
+}
+
+// The window is 176 x 115 mm.
+INSTANTIATE_TEST_SUITE_P(
+    Pages, PaperSizes,
+    testing::Values(PaperCase{"A4", QPageSize::A4, QMarginsF(4.2, 4.2, 4.2, 4.2), 1},
+                    PaperCase{"Letter", QPageSize::Letter, QMarginsF(6.35, 12.7, 6.35, 12.7), 1},
+                    PaperCase{"A5", QPageSize::A5, QMarginsF(4.2, 4.2, 4.2, 4.2), (148 - 8.4) / 175.95},
+                    PaperCase{"B5WithWideMargins", QPageSize::JisB5, QMarginsF(20, 25, 20, 25), (182 - 40) / 175.95}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The page recorded at the press keeps the text, the chart and the tick of that moment,
+// while a recording made later shows the window as it is then.
+TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
+{
+    auto form = FormWithSampleChart();
+    const PageRecording atThePress = form->RecordPage();
+    const PrintedPage before = PageOf(RenderRecordedPdf(atThePress, A4), *form);
+
+    Click(*form, "Check1");
+    Click(*form, "Command2");
+    auto *text = Find<QPlainTextEdit>(*form, "Text1");
+    for (const char *line : {"later", "01, 37.5, 0", "02, 37.5, 0"}) {
+        QTest::keyClicks(text, line);
+        QTest::keyClick(text, Qt::Key_Return);
+    }
+    Click(*form, "Command3");
+
+    const PrintedPage after = PageOf(RenderRecordedPdf(atThePress, A4), *form);
+    const PrintedPage recordedLater = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
+    ASSERT_FALSE(before.image.isNull());
+    EXPECT_TRUE(after.image == before.image) << "the page changed with the window";
+    EXPECT_FALSE(recordedLater.image == before.image) << "a later recording missed the changes";
+
+    const auto tick = [&form](const PrintedPage &page) {
+        return InkOver(page, *FindControl(*form, "Check1"), 1, page.origin, 0.12);
+    };
+    EXPECT_GT(tick(after), 10) << "the tick of the press";
+    EXPECT_EQ(tick(recordedLater), 0) << "a tick the window no longer shows";
+}
+
+// However the user has sized the window, the page shows its client area at real size.
+TEST(RecordedPage, IsTheClientAreaHoweverTheWindowIsSized)
+{
+    for (const QSize size : {QSize(1280, 960), QSize(400, 300)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height() << " pixels");
+        auto form = FormWithSampleChart();
+        form->resize(size);
+        const PrintedPage page = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
+        ExpectSampleChartOnPage(page);
+        EXPECT_GT(InkOver(page, *Find<QPushButton>(*form, "Command2"), 1, page.origin), 20) << "the Clear button";
+    }
+}
+
+// The print job renders the page on a thread of its own while the window goes on: the
+// fonts and the Japanese glyphs come out as on the window's thread.
+TEST(RecordedPage, RendersOffTheWindowsThreadAsOnIt)
+{
+    auto form = FormWithSampleChart();
+    const PageRecording recording = form->RecordPage();
+    QByteArray onOwnThread;
+    std::thread printJob([&onOwnThread, recording] { onOwnThread = RenderRecordedPdf(recording, A4); });
+    const QByteArray onWindowThread = RenderRecordedPdf(recording, A4); // at the same time
+    printJob.join();
+
+    ASSERT_FALSE(onOwnThread.isEmpty());
+    EXPECT_TRUE(PageOf(onOwnThread, *form).image == PageOf(onWindowThread, *form).image);
+    EXPECT_TRUE(OutputOf(QStringLiteral("pdffonts"), {}, onOwnThread).contains(QStringLiteral("IPAPGothic")));
+    const QString text = OutputOf(QStringLiteral("pdftotext"), {}, onOwnThread, {QStringLiteral("-")});
+    for (const char *shown : {"2002/08 サンプル", "グラフ表示", "印刷", "Clear", "チェック日も表示する", "38℃", "30日"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown << " is missing from\n" << text.toStdString();
+}
+
+} // namespace
+} // namespace bbt
+
+int main(int argc, char **argv)
+{
+    return bbt::windowtest::RunWindowTests(argc, argv);
+}
