@@ -41,7 +41,7 @@ inline constexpr int MarkerRow = 351; // inside the check days' boxes, 5250 to 5
 // A column a little left of the line of `day`, inside its box (200 twips wide).
 constexpr int MarkerColumn(int day)
 {
-    return (1000 + 200 * day) / 15 - 4;
+    return (1000 + 200 * day) / TwipsPerPixel - 4;
 }
 // At 200 % the 38.0 line covers the device rows 106 and 107 of the device column 200.
 inline constexpr int GridColumnAtTwice = 200;
