@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,7 @@ struct Message {
     QString text;
 };
 std::vector<Message> heldBack;
+std::mutex heldBackLock; // Qt's threads may have their say while the application is built
 QtMessageHandler qtHandler = nullptr;
 std::string platformAsked; // the -platform argument, or QT_QPA_PLATFORM, with its name
 
@@ -82,6 +84,7 @@ std::string WhyNoDisplay()
 
 void HoldBack(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
+    const std::lock_guard lock(heldBackLock);
     if (type != QtFatalMsg) {
         heldBack.push_back({type, context.category ? context.category : "", text});
         return;
@@ -111,9 +114,12 @@ int main(int argc, char *argv[])
     qtHandler = qInstallMessageHandler(HoldBack);
     QApplication application(argc, argv);
     qInstallMessageHandler(qtHandler);
-    for (const Message &message : heldBack)
-        qtHandler(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category.c_str()), message.text);
-    heldBack.clear();
+    {
+        const std::lock_guard lock(heldBackLock);
+        for (const Message &message : heldBack)
+            qtHandler(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category.c_str()), message.text);
+        heldBack.clear();
+    }
 
     // Wayland compositors find the window's menu entry, and with it its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.bbtchart"));
