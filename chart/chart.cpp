@@ -8,7 +8,6 @@ constexpr int XLeft = XOrigin + DayPitch;
 constexpr int XRight = XOrigin + DayPitch * DayCount;
 constexpr int MarkerHalfWidth = DayPitch / 2;
 constexpr int MarkerHalfHeight = DayPitch / 4;
-constexpr int CheckDayFlag = 1;
 
 void DrawLevelLines(ChartSurface &surface)
 {
@@ -50,7 +49,7 @@ void DrawCurveAndMarkers(ChartSurface &surface, const DayTemperatureTable &DayTe
                              static_cast<float>(TemperatureY(DayTemperature[day])), CurveColour);
         }
         previous = day;
-        if (DayFlag[day] == CheckDayFlag && showCheckDays)
+        if (IsCheckDay(DayFlag[day]) && showCheckDays)
             DrawMarker(surface, day);
     }
 }

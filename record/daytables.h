@@ -11,4 +11,9 @@ inline constexpr int DaysInTable = 32;
 using DayTemperatureTable = std::array<double, DaysInTable>;
 using DayFlagTable = std::array<std::int16_t, DaysInTable>;
 
+constexpr bool IsCheckDay(std::int16_t flag)
+{
+    return flag == 1;
+}
+
 } // namespace bbt

@@ -4,7 +4,8 @@
 # shows a message box. Prints every figure; the raw results go to build/release/bench.csv.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
+source scripts/lib.sh
+source scripts/debian-packages.sh
 source scripts/privatex.sh
 
 install_missing "${BuildPackages[@]}" libbenchmark-dev libgtest-dev xvfb xauth xdotool
@@ -36,10 +37,9 @@ time_to_message() {
         "$program" 2>/dev/null &
         pid=$!
         timeout 20 bash -c "until xdotool search --onlyvisible --name '基礎体温表' >/dev/null 2>&1; do :; done" \
-            || { echo "$program showed no message box within 20 s" >&2; kill "$pid"; return 1; }
+            || { echo "$program showed no message box within 20 s" >&2; stop "$pid"; return 1; }
         times+=($(( ($(date +%s%N) - start) / 1000000 )))
-        kill "$pid"
-        wait "$pid" 2>/dev/null || true
+        stop "$pid"
     done
     printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
 }

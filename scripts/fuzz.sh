@@ -4,7 +4,8 @@
 # promise. New inputs go to build/fuzz/corpus; the seeds in fuzz/corpus stay as they are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
+source scripts/lib.sh
+source scripts/debian-packages.sh
 seconds=${1:-60}
 
 install_missing clang libclang-rt-14-dev cmake ninja-build

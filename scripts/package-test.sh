@@ -7,21 +7,17 @@
 # removes it again. apt-get runs as root, through sudo when you are not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
+source scripts/lib.sh
+source scripts/debian-packages.sh
 source scripts/privatex.sh
 
 install_missing "${BuildPackages[@]}" dpkg-dev lintian desktop-file-utils appstream xvfb xdotool
-as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
 
 work=$(mktemp -d /tmp/bbtchart-package.XXXXXX)
 chmod 755 "$work"   # apt reads the package as its own unprivileged user
 app= installed=
 cleanup() {
-    if [ -n "$app" ]; then
-        kill "$app" 2>/dev/null || true
-        wait "$app" 2>/dev/null || true
-    fi
+    stop "$app"
     stop_private_x
     if [ -n "$installed" ]; then
         apt_get remove bbtchart || true
@@ -30,12 +26,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-pass() { echo "ok: $*"; passed=$((passed + 1)); }
-fail() { echo "FAILED: $*" >&2; exit 1; }
 # apt-get as root, its chatter kept out of sight unless it fails.
 apt_get() {
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -y -q "$@" >"$work/apt.log" 2>&1 \
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -y -q "$@" >"$work/apt.log" 2>&1 \
         || { cat "$work/apt.log" >&2; return 1; }
 }
 
@@ -88,8 +81,7 @@ start_private_x || fail "Xvfb did not start"
 app=$!
 timeout 30 xdotool search --sync --onlyvisible --name '基礎体温表' >/dev/null \
     || fail "the installed program showed no window titled 基礎体温表 within 30 s"
-kill "$app"
-wait "$app" 2>/dev/null || true
+stop "$app"
 app=
 pass "the installed program opens its start-up message on an X display"
 
@@ -116,4 +108,4 @@ installed=
 [ ! -e "$program" ] || fail "$program is still there after apt-get remove"
 pass "apt removes the package"
 
-echo "package-test: $passed passed, 0 failed"
+summary package-test

@@ -1,4 +1,4 @@
-# Sourced by the test scripts: CUPS servers of the test run's own, on private sockets, the
+# Sourced by the test scripts, after lib.sh: CUPS servers of the test run's own, on private sockets, the
 # machine's own printing setup left alone. cupsd runs as root (cups-pdf's backend must),
 # through sudo when needed. The main server has a cups-pdf queue as its default printer and
 # queues that fail as a user's printer does; a second one has no printer at all.
@@ -9,8 +9,7 @@ PrivateCupsPids=()
 # Starts cupsd in a new folder, left in StartedCupsDir; its socket is the folder's cups.sock.
 StartedCupsDir=
 start_cupsd() {
-    local as_root=() dir
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    local dir
     dir=$(mktemp -d /tmp/bbtchart-cups.XXXXXX)
     chmod 755 "$dir"
     mkdir -p "$dir"/{spool,cache,state,log,tmp,ppd}
@@ -58,15 +57,15 @@ SystemGroup root
 FileDevice Yes
 CONF
 
-    "${as_root[@]}" cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" &
+    # Not through as_root: its process id must be cupsd's (or sudo's) own, to stop it by.
+    if [ "$(id -u)" -eq 0 ]; then
+        cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" &
+    else
+        sudo cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" &
+    fi
     PrivateCupsPids+=($!)
     PrivateCupsDirs+=("$dir")
-    local tries
-    for tries in $(seq 50); do
-        CUPS_SERVER="$dir/cups.sock" lpstat -r 2>/dev/null | grep -q 'is running' && break
-        sleep 0.2
-    done
-    CUPS_SERVER="$dir/cups.sock" lpstat -r 2>/dev/null | grep -q 'is running' || return 1
+    wait_until cups_running "$dir/cups.sock" || return 1
     StartedCupsDir=$dir
 }
 
@@ -88,6 +87,10 @@ cat >/dev/null
 exit 2
 BACKEND
     chmod 755 "$bin/backend/password"
+}
+
+cups_running() {
+    CUPS_SERVER=$1 lpstat -r 2>/dev/null | grep -q 'is running'
 }
 
 start_private_cups() {
@@ -118,13 +121,12 @@ add_failing_queues() {
 }
 
 stop_private_cups() {
-    local as_root=() pid
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    local pid
     for pid in "${PrivateCupsPids[@]}"; do
-        "${as_root[@]}" kill "$pid" 2>/dev/null || true
+        as_root kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    [ ${#PrivateCupsDirs[@]} -eq 0 ] || "${as_root[@]}" rm -rf "${PrivateCupsDirs[@]}"
+    [ ${#PrivateCupsDirs[@]} -eq 0 ] || as_root rm -rf "${PrivateCupsDirs[@]}"
     PrivateCupsPids=() PrivateCupsDirs=()
 }
 

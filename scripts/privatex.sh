@@ -1,6 +1,6 @@
-# Sourced by the scripts that need an X display of their own: a private Xvfb that picks a
-# free display number itself (-displayfd), so that two runs at once, or a run beside a
-# desktop, never take the same display.
+# Sourced by the scripts that need an X display of their own, after lib.sh: a private Xvfb
+# that picks a free display number itself (-displayfd), so that two runs at once, or a run
+# beside a desktop, never take the same display.
 
 PrivateXDir=
 PrivateXPid=
@@ -30,10 +30,7 @@ start_private_x() {
 }
 
 stop_private_x() {
-    if [ -n "$PrivateXPid" ]; then
-        kill "$PrivateXPid" 2>/dev/null || true
-        wait "$PrivateXPid" 2>/dev/null || true
-    fi
+    stop "$PrivateXPid"
     [ -n "$PrivateXDir" ] && rm -rf "$PrivateXDir"
     PrivateXPid= PrivateXDir=
 }

@@ -4,7 +4,8 @@
 # build under valgrind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
+source scripts/lib.sh
+source scripts/debian-packages.sh
 source scripts/privatecups.sh
 source scripts/privatex.sh
 

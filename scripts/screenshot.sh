@@ -4,7 +4,8 @@
 # CUPS PDF printer as the default and renders the top of the page (docs/printed-page.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
+source scripts/lib.sh
+source scripts/debian-packages.sh
 source scripts/privatecups.sh
 source scripts/privatex.sh
 
@@ -14,13 +15,7 @@ cmake --preset release -DBUILD_TESTING=OFF >/dev/null
 cmake --build --preset release >/dev/null
 
 app=
-stop_app() {
-    if [ -n "$app" ]; then
-        kill "$app" 2>/dev/null || true
-        wait "$app" 2>/dev/null || true
-    fi
-}
-trap 'stop_app; stop_private_x; stop_private_cups' EXIT
+trap 'stop "$app"; stop_private_x; stop_private_cups' EXIT
 start_private_x
 start_private_cups
 build/release/app/bbtchart &

@@ -2,7 +2,8 @@
 # Installs what is missing, builds the release build and starts the chart window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
+source scripts/lib.sh
+source scripts/debian-packages.sh
 
 install_missing "${BuildPackages[@]}"
 cmake --preset release -DBUILD_TESTING=OFF >/dev/null

@@ -4,7 +4,8 @@
 # on Qt's offscreen platform elsewhere, printing through CUPS servers of the run's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
+source scripts/lib.sh
+source scripts/debian-packages.sh
 source scripts/privatecups.sh
 source scripts/privatex.sh
 

@@ -1,6 +1,6 @@
 #include "chart/chart.h"
 #include "record/recordreader.h"
-#include "samplemonthtext.h"
+#include "testfacts.h"
 
 #include <gtest/gtest.h>
 
@@ -51,11 +51,11 @@ public:
 
 constexpr int GridLineCount = 62;
 
-// The chart's colours as the user sees them.
-constexpr RgbColour Major{10, 10, 10};
-constexpr RgbColour Minor{150, 150, 150};
-constexpr RgbColour Red{255, 0, 0};
-constexpr RgbColour Pink{255, 100, 255};
+// The chart's colours as it hands them to its surface.
+constexpr RgbColour Major = facts::Drawn(facts::Major);
+constexpr RgbColour Minor = facts::Drawn(facts::Minor);
+constexpr RgbColour Red = facts::Drawn(facts::Red);
+constexpr RgbColour Pink = facts::Drawn(facts::Pink);
 
 struct Month {
     DayTemperatureTable temperature{};
@@ -65,7 +65,7 @@ struct Month {
 Month SampleMonth()
 {
     Month month;
-    std::u16string_view remaining = SampleMonthText;
+    std::u16string_view remaining = facts::SampleMonthText;
     TakeLine(remaining, u"\r\n");
     ReadRecords(remaining, u"\r\n", month.temperature, month.flag, NumberLocale{});
     return month;
@@ -127,7 +127,7 @@ TEST(DrawChart, CheckDayMarkersFollowTheSegmentEndingAtTheirDay)
         EXPECT_EQ(surface.calls[i - 1].x2, (call.x1 + call.x2) / 2) << "box follows the segment that ends at its day";
     }
     std::vector<Call> expected;
-    for (int day : {12, 13, 15, 16, 17, 18, 30, 31}) {
+    for (int day : facts::SampleCheckDays) {
         const float x = 1000.0f + 200.0f * day;
         expected.push_back({Call::Box, x - 100, 5250, x + 100, 5350, Pink});
     }

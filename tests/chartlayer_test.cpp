@@ -1,5 +1,6 @@
 #include "window/chartlayer.h"
 #include "window/painterchartsurface.h"
+#include "windowtesting.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +12,9 @@
 namespace bbt {
 namespace {
 
+using namespace bbt::windowtest;
+
 constexpr QSize LayerSize(665, 433);
-constexpr RgbColour Black{10, 10, 10};
-constexpr RgbColour Red{255, 0, 0};
-constexpr RgbColour Pink{255, 100, 255};
 
 struct Drawing {
     bool box = false;
@@ -30,19 +30,19 @@ void Draw(ChartSurface &surface, const Drawing &d)
         surface.DrawLine(d.x1, d.y1, d.x2, d.y2, d.colour);
 }
 
-const Drawing Grid{false, 1200, 800, 7200, 800, Black};
-const Drawing Curve{false, 1200, 500, 7200, 1100, Red};
-const Drawing Marker{true, 1100, 700, 1300, 900, Pink};
-const Drawing NegativeZero{false, -0.0f, 800, 600, 800, Black};
-const Drawing PositiveZero{false, 0.0f, 800, 600, 800, Black};
+const Drawing Grid{false, 1200, 800, 7200, 800, Drawn(Major)};
+const Drawing Curve{false, 1200, 500, 7200, 1100, Drawn(Red)};
+const Drawing Marker{true, 1100, 700, 1300, 900, Drawn(Pink)};
+const Drawing NegativeZero{false, -0.0f, 800, 600, 800, Drawn(Major)};
+const Drawing PositiveZero{false, 0.0f, 800, 600, 800, Drawn(Major)};
 
 // What a surface that keeps every drawing shows after the same sequence.
 QImage PaintedDirectly(const std::vector<Drawing> &sequence, qreal scale)
 {
     QImage image(LayerSize * scale, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    image.fill(White);
     QPainter painter(&image);
-    PainterChartSurface surface(painter, scale / 15.0);
+    PainterChartSurface surface(painter, scale / TwipsPerPixel);
     for (const Drawing &d : sequence)
         Draw(surface, d);
     painter.end();
@@ -85,12 +85,9 @@ TEST(ChartLayer, PictureFollowsTheDevicePixelRatio)
     ChartLayer layer(LayerSize);
     Draw(layer, Grid);
     EXPECT_EQ(layer.Picture(1.0).size(), LayerSize);
-    EXPECT_EQ(layer.Picture(1.0).pixel(100, 53), qRgb(10, 10, 10));
-    const QImage &sharp = layer.Picture(2.0);
-    EXPECT_EQ(sharp.size(), LayerSize * 2);
-    EXPECT_EQ(sharp.pixel(200, 106), qRgb(10, 10, 10));
-    EXPECT_EQ(sharp.pixel(200, 107), qRgb(10, 10, 10));
-    EXPECT_EQ(sharp.pixel(200, 108), qRgb(255, 255, 255));
+    EXPECT_EQ(layer.Picture(1.0).pixel(GridColumn, Row38), Major);
+    EXPECT_EQ(layer.Picture(2.0).size(), LayerSize * 2);
+    ExpectThe38LineAtTwiceTheScale(layer.Picture(2.0));
     EXPECT_EQ(layer.Picture(1.5).size(), QSize(998, 650)) << "rounded up to whole device pixels";
 }
 

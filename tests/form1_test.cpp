@@ -24,19 +24,9 @@ using namespace bbt::windowtest;
 
 const QString SampleTitle = QStringLiteral("2002/08 サンプル");
 
-// Pixel column a little left of day `day`'s line, inside its marker box.
-int MarkerColumn(int day)
-{
-    return (1000 + 200 * day) / 15 - 4;
-}
-constexpr int MarkerRow = 351;
-
 bool ImageHas(const QImage &image, QRgb colour)
 {
-    for (int column = 0; column < image.width(); ++column)
-        if (ColumnHas(image, column, colour))
-            return true;
-    return false;
+    return BoundsIn(image, image.rect(), [colour](QRgb pixel) { return pixel == colour; }).isValid();
 }
 
 // Every control in tab order, with its place in twips and its design caption.
@@ -73,15 +63,17 @@ bool IsTrace(QRgb pixel)
     return qRed(pixel) < 224 || qGreen(pixel) < 224 || qBlue(pixel) < 224;
 }
 
-// The bounds of the pixels in `area` of `image` that `is` picks.
-QRect BoundsIn(const QImage &image, QRect area, bool (*is)(QRgb) = IsInk)
+// Where a control sits in the window, in pixels.
+QRect PixelsOf(const Control &c)
 {
-    QRect bounds;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.valid(x, y) && is(image.pixel(x, y)))
-                bounds |= QRect(x, y, 1, 1);
-    return bounds;
+    return QRect(c.left / TwipsPerPixel, c.top / TwipsPerPixel, c.width / TwipsPerPixel, c.height / TwipsPerPixel);
+}
+
+// Where `box`, in the window's pixels, lands on the page.
+QRect OnPage(const PrintedPage &page, QRect box)
+{
+    return QRect(page.origin + box.topLeft() * TwipsPerPixel / TwipsPerPagePixel,
+                 box.size() * TwipsPerPixel / TwipsPerPagePixel);
 }
 
 TEST(Form1, StartsWithThePromptThenTheSampleMonthAndNoChart)
@@ -106,10 +98,10 @@ TEST(Form1, StartsWithThePromptThenTheSampleMonthAndNoChart)
     EXPECT_EQ(form->focusWidget(), Find<QPushButton>(*form, "Command1"));
 
     const QImage shown = Shown(*form);
-    EXPECT_EQ(shown.pixel(100, 53), White) << "no grid before the first drawing";
+    EXPECT_EQ(shown.pixel(GridColumn, Row38), White) << "no grid before the first drawing";
     EXPECT_EQ(shown.pixel(500, 405), White) << "behind the check box's caption";
-    EXPECT_EQ(shown.pixel(618, 140), qRgb(255, 255, 192)) << "inside the data box";
-    EXPECT_EQ(shown.pixel(80, 100), White);
+    EXPECT_EQ(shown.pixel(618, 140), Yellow) << "inside the data box";
+    EXPECT_EQ(shown.pixel(Day1Column, 100), White);
 }
 
 TEST(Form1, ControlsSitWhereTheirTwipsSayAndAreNamedByWhatTheyShow)
@@ -121,7 +113,7 @@ TEST(Form1, ControlsSitWhereTheirTwipsSayAndAreNamedByWhatTheyShow)
 
     for (const Control &c : Controls) {
         auto *control = Find<QWidget>(*form, c.name);
-        EXPECT_EQ(control->geometry(), QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15)) << c.name;
+        EXPECT_EQ(control->geometry(), PixelsOf(c)) << c.name;
         const QString caption = c.caption ? QString::fromUtf8(c.caption) : QStringLiteral("記録");
         EXPECT_EQ(AccessibleText(control, QAccessible::Name), caption) << c.name;
         if (auto *label = qobject_cast<QLabel *>(control)) {
@@ -157,7 +149,7 @@ TEST(Form1, ClearIsAnUndoableEditThatLeavesTitleAndChart)
     EXPECT_TRUE(text->toPlainText().isEmpty());
     EXPECT_FALSE(draw->isEnabled());
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), SampleTitle);
-    EXPECT_EQ(Shown(*form).pixel(100, 53), Major) << "the chart stays";
+    EXPECT_EQ(Shown(*form).pixel(GridColumn, Row38), Major) << "the chart stays";
 
     QTest::keyClicks(text, " ");
     EXPECT_TRUE(draw->isEnabled()) << "a blank is text too";
@@ -211,10 +203,10 @@ TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
             "「2002/08 サンプル」の基礎体温グラフ。記録のある日 23日、最低 36.1℃（15日）、最高 36.72℃（27日）。"));
 
     QImage shown = Shown(*form);
-    EXPECT_EQ(shown.pixel(100, 53), Major) << "38.0 line";
-    EXPECT_EQ(shown.pixel(80, 100), Major) << "day 1 line";
+    EXPECT_EQ(shown.pixel(GridColumn, Row38), Major) << "38.0 line";
+    EXPECT_EQ(shown.pixel(Day1Column, 100), Major) << "day 1 line";
     for (int day = 1; day < 31; ++day)
-        EXPECT_TRUE(ColumnHas(shown, (1000 + 200 * day) / 15 + 7, Red)) << "curve right of day " << day;
+        EXPECT_TRUE(ColumnHas(shown, (1000 + 200 * day) / TwipsPerPixel + 7, Red)) << "curve right of day " << day;
     EXPECT_FALSE(ImageHas(shown, Pink));
 
     Click(*form, "Check1");
@@ -245,9 +237,7 @@ TEST(Form1, ChartLandsAtDeviceResolutionAtTwiceTheScale)
     QImage image(form->size() * 2, QImage::Format_RGB32);
     image.setDevicePixelRatio(2);
     form->render(&image);
-    EXPECT_EQ(image.pixel(200, 106), Major) << "38.0 line, first device row";
-    EXPECT_EQ(image.pixel(200, 107), Major) << "38.0 line, second device row";
-    EXPECT_EQ(image.pixel(200, 108), White) << "just below it";
+    ExpectThe38LineAtTwiceTheScale(image);
 }
 
 TEST(Form1, FontsResolveToJapaneseFamilies)
@@ -284,7 +274,7 @@ TEST(Form1, OneLineTextDrawsTheGridOverTheEarlierCurve)
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), QStringLiteral("only a title, 36.5"));
     const QImage shown = Shown(*form);
     EXPECT_EQ(shown.pixel(140, 198), Red) << "earlier curve beneath";
-    EXPECT_EQ(shown.pixel(100, 53), Major);
+    EXPECT_EQ(shown.pixel(GridColumn, Row38), Major);
 }
 
 // The chart must come back whenever the X server asks the window to paint itself again.
@@ -292,13 +282,13 @@ TEST(Form1, ChartSurvivesBeingHiddenAndCovered)
 {
     auto form = OpenForm();
     Click(*form, "Command3");
-    ASSERT_EQ(Shown(*form).pixel(100, 53), Major);
+    ASSERT_EQ(Shown(*form).pixel(GridColumn, Row38), Major);
 
     form->hide();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     QImage shown = Shown(*form);
-    EXPECT_EQ(shown.pixel(100, 53), Major) << "after unmapping and mapping";
+    EXPECT_EQ(shown.pixel(GridColumn, Row38), Major) << "after unmapping and mapping";
     EXPECT_TRUE(ColumnHas(shown, 140, Red)) << "after unmapping and mapping";
 
     QWidget cover;
@@ -309,7 +299,7 @@ TEST(Form1, ChartSurvivesBeingHiddenAndCovered)
     cover.hide();
     QTest::qWait(50);
     shown = Shown(*form);
-    EXPECT_EQ(shown.pixel(100, 53), Major) << "after being covered";
+    EXPECT_EQ(shown.pixel(GridColumn, Row38), Major) << "after being covered";
     EXPECT_TRUE(ColumnHas(shown, 140, Red)) << "after being covered";
 }
 
@@ -355,7 +345,7 @@ TEST(Form1, ALongTitleShowsItsBeginningOnOneLine)
     EXPECT_GE(shown.size(), 40) << "at least what the label's width can show";
     EXPECT_LE(shown.size(), 1000) << "the label is not handed megabytes it cannot show";
     const QImage label = Shown(*form).copy(Find<QLabel>(*form, "Label2")->geometry());
-    EXPECT_TRUE(BoundsIn(label, label.rect()).isValid()) << "the beginning is drawn";
+    EXPECT_TRUE(BoundsIn(label, label.rect(), IsInk).isValid()) << "the beginning is drawn";
 }
 
 // A dark desktop theme: its light text must not reach the window's white and yellow grounds.
@@ -371,12 +361,6 @@ QPalette DarkPalette()
     return dark;
 }
 
-// The boxes whose text must be black: every label, the check box's caption, the records.
-QRect TextBoxOf(const Control &c)
-{
-    return QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15);
-}
-
 TEST(Form1, TextOnTheFixedGroundsStaysBlackUnderADarkTheme)
 {
     const QPalette before = QApplication::palette();
@@ -388,13 +372,13 @@ TEST(Form1, TextOnTheFixedGroundsStaysBlackUnderADarkTheme)
     const PrintedPage page = RenderedWindowPage(*form, 600);
     QApplication::setPalette(before);
 
+    // Every label, the check box's caption and the records must be black.
     for (const Control &c : Controls) {
         if (std::string_view(c.name).starts_with("Command"))
             continue; // buttons follow the theme
-        const QRect box = TextBoxOf(c);
-        EXPECT_TRUE(BoundsIn(shown, box).isValid()) << c.name << " on screen";
-        const QRect onPage(page.origin + box.topLeft() * 15 / TwipsPerPagePixel, box.size() * 15 / TwipsPerPagePixel);
-        EXPECT_TRUE(BoundsIn(page.image, onPage).isValid()) << c.name << " on paper";
+        const QRect box = PixelsOf(c);
+        EXPECT_TRUE(BoundsIn(shown, box, IsInk).isValid()) << c.name << " on screen";
+        EXPECT_TRUE(BoundsIn(page.image, OnPage(page, box), IsInk).isValid()) << c.name << " on paper";
     }
 }
 
@@ -444,8 +428,7 @@ TEST(Form1, LabelsFitTheirBoxesWithRoomOnScreenAndOnPaper)
                 << c.name << " at " << ratio << ": ink " << ink.x() << ',' << ink.y() << ' ' << ink.width() << 'x'
                 << ink.height() << " in " << image.width() << 'x' << image.height();
         }
-        const QRect box = TextBoxOf(c);
-        const QRect onPage(page.origin + box.topLeft() * 15 / TwipsPerPagePixel, box.size() * 15 / TwipsPerPagePixel);
+        const QRect onPage = OnPage(page, PixelsOf(c));
         const QRect ink = BoundsIn(page.image, onPage, IsTrace);
         EXPECT_TRUE(ink.isValid() && onPage.adjusted(left, 1, -1, -1).contains(ink)) << c.name << " on paper";
     }
@@ -453,8 +436,3 @@ TEST(Form1, LabelsFitTheirBoxesWithRoomOnScreenAndOnPaper)
 
 } // namespace
 } // namespace bbt
-
-int main(int argc, char **argv)
-{
-    return bbt::windowtest::RunWindowTests(argc, argv);
-}

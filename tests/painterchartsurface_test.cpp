@@ -24,7 +24,7 @@ QImage DrawTestMonth(qreal scale)
     temperature[20] = 36.0;
     flag[20] = 1;
     QPainter painter(&image);
-    PainterChartSurface surface(painter, scale / 15.0); // 15 twips a device pixel at 100 %
+    PainterChartSurface surface(painter, scale / TwipsPerPixel);
     DrawChart(surface, temperature, flag, true);
     painter.end();
     return image;
@@ -47,12 +47,12 @@ TEST(PainterChartSurface, DrawsTheChartOnItsPixelsAtRealSize)
     const QImage image = DrawTestMonth(1.0);
     // A line at t twips covers pixel floor(t / 15).
     ExpectPixels(image,
-                 {{"major 38.0 line", 100, 53, Major},
+                 {{"major 38.0 line", GridColumn, Row38, Major},
                   {"minor 37.9 line", 100, 63, Minor},
-                  {"major day 1 line", 80, 100, Major},
+                  {"major day 1 line", Day1Column, 100, Major},
                   {"minor day 2 line", 93, 100, Minor},
                   {"red curve from day 5 to day 6", 140, 203, Red},
-                  {"pink marker under day 20", 328, 351, Pink},
+                  {"pink marker under day 20", MarkerColumn(20), MarkerRow, Pink},
                   {"white above the grid", 200, 40, White},
                   {"white left of the grid", 60, 100, White},
                   {"white inside a grid cell", 86, 58, White},
@@ -62,11 +62,9 @@ TEST(PainterChartSurface, DrawsTheChartOnItsPixelsAtRealSize)
 TEST(PainterChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
 {
     const QImage image = DrawTestMonth(2.0);
+    ExpectThe38LineAtTwiceTheScale(image);
     ExpectPixels(image,
-                 {{"major 38.0 line, first device row", 200, 106, Major},
-                  {"major 38.0 line, second device row", 200, 107, Major},
-                  {"white just below it", 200, 108, White},
-                  {"major day 1 line, both columns", 159, 200, Major},
+                 {{"major day 1 line, both columns", 159, 200, Major},
                   {"major day 1 line, second column", 160, 200, Major},
                   {"red curve", 280, 406, Red},
                   {"pink marker", 656, 702, Pink}});
@@ -74,8 +72,3 @@ TEST(PainterChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
 
 } // namespace
 } // namespace bbt
-
-int main(int argc, char **argv)
-{
-    return bbt::windowtest::RunWindowTests(argc, argv);
-}

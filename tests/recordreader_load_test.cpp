@@ -1,5 +1,5 @@
 #include "record/recordreader.h"
-#include "samplemonthtext.h"
+#include "testfacts.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 namespace bbt {
 namespace {
 
+using facts::SampleMonthText;
 using Seconds = std::chrono::duration<double>;
 
 // Months of the sample pasted one after another, as a user keeping years of records would.

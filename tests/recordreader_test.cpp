@@ -1,5 +1,6 @@
 #include "record/recordreader.h"
-#include "samplemonthtext.h"
+#include "record/samplemonth.h"
+#include "testfacts.h"
 
 #include <gtest/gtest.h>
 
@@ -42,20 +43,8 @@ std::vector<int> DaysWithReading(const ReadMonth &month)
     return days;
 }
 
-std::string Utf8(std::u16string_view text)
-{
-    std::string out;
-    for (char16_t c : text)
-        out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
-
-// Every table row prints as its name, so a failing row is named in the test output.
-template <typename Case>
-void PrintCase(const Case &row, std::ostream *out)
-{
-    *out << row.name;
-}
+using facts::PrintTo;
+using facts::SampleMonthText;
 
 // TakeLine
 
@@ -65,10 +54,6 @@ struct TakeLineCase {
     std::u16string_view line;
     std::u16string_view remaining;
 };
-void PrintTo(const TakeLineCase &row, std::ostream *out)
-{
-    PrintCase(row, out);
-}
 
 class TakeLineTest : public testing::TestWithParam<TakeLineCase> {};
 
@@ -88,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, TakeLineTest, testing::Values(
     TakeLineCase{"LoneCrAndLfDoNotEndALine", u"a\rb\nc\r\nd", u"a\rb\nc", u"d"},
     TakeLineCase{"LfCrIsNotASeparator", u"a\n\rb", u"a\n\rb", u""},
     TakeLineCase{"Empty", u"", u"", u""}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testing::PrintToStringParamName());
 // clang-format on
 
 TEST(TakeLine, EmptySeparatorTakesTheWholeText)
@@ -105,10 +90,6 @@ struct LeadingNumberCase {
     std::u16string_view text;
     double value;
 };
-void PrintTo(const LeadingNumberCase &row, std::ostream *out)
-{
-    PrintCase(row, out);
-}
 
 class ReadLeadingNumberTest : public testing::TestWithParam<LeadingNumberCase> {};
 
@@ -157,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadLeadingNumberTest, testing::Values(
         u"00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"),
         Infinity},
     LeadingNumberCase{"LongDigitsInRange", u"36.3300000000000000000000000000000000000000000000000000000000000000001", 36.33}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testing::PrintToStringParamName());
 // clang-format on
 
 // TextToNumber
@@ -168,10 +149,6 @@ struct StrictNumberCase {
     NumberLocale locale;
     std::optional<double> value;
 };
-void PrintTo(const StrictNumberCase &row, std::ostream *out)
-{
-    PrintCase(row, out);
-}
 
 class TextToNumberTest : public testing::TestWithParam<StrictNumberCase> {};
 
@@ -205,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, TextToNumberTest, testing::Values(
     StrictNumberCase{"LoneCarriageReturn", u"1\r", PeriodLocale, std::nullopt},
     StrictNumberCase{"LineFeedIsNoBlank", u"1\n", PeriodLocale, std::nullopt},
     StrictNumberCase{"NulCharacter", std::u16string_view(u"1\0", 2), PeriodLocale, std::nullopt}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testing::PrintToStringParamName());
 // clang-format on
 
 // ReadRecords on the sample month
@@ -223,7 +200,14 @@ TEST(ReadRecords, SampleMonth)
     for (int day : DaysWithReading(month))
         if (month.flag[day] == 1)
             checkDays.push_back(day);
-    EXPECT_EQ(checkDays, (std::vector<int>{12, 13, 15, 16, 17, 18, 30, 31}));
+    EXPECT_EQ(checkDays, std::vector<int>(std::begin(facts::SampleCheckDays), std::end(facts::SampleCheckDays)));
+}
+
+// The program's own sample month is the one the core tests read, line for line: a line
+// typed wrong or an empty line dropped in the program fails here.
+TEST(SampleText, IsTheSampleMonthLineForLine)
+{
+    EXPECT_EQ(SampleText(u"\r\n"), std::u16string(SampleMonthText));
 }
 
 // ReadRecords on one record line after a title
@@ -236,10 +220,6 @@ struct RecordLineCase {
     double temperature;
     std::int16_t flag;
 };
-void PrintTo(const RecordLineCase &row, std::ostream *out)
-{
-    PrintCase(row, out);
-}
 
 class RecordLineTest : public testing::TestWithParam<RecordLineCase> {};
 
@@ -247,7 +227,6 @@ TEST_P(RecordLineTest, StoresOnlyWhatIsReadable)
 {
     const RecordLineCase &row = GetParam();
     const ReadMonth month = Read(std::u16string(u"title\r\n") + std::u16string(row.line) + u"\r\n", row.locale);
-    SCOPED_TRACE(Utf8(row.line));
     if (row.day == 0) {
         EXPECT_TRUE(DaysWithReading(month).empty());
         for (std::int16_t flag : month.flag)
@@ -280,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(Readable, RecordLineTest, testing::Values(
     RecordLineCase{"SmallestFlag", u"10, 36.5, -32768", PeriodLocale, 10, 36.5, -32768},
     RecordLineCase{"TemperatureKeepsDecimalsUnderCommaLocale", u"01, 36.33, 0", CommaLocale, 1, 36.33, 0},
     RecordLineCase{"FlagInCommaLocale", u"10, 36.5, 1,7", CommaLocale, 10, 36.5, 1}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testing::PrintToStringParamName());
 // clang-format on
 
 // clang-format off
@@ -306,7 +285,7 @@ INSTANTIATE_TEST_SUITE_P(Skipped, RecordLineTest, testing::Values(
     RecordLineCase{"TemperatureExponentOverflow", u"10, 1e400, 0", PeriodLocale, 0, 0, 0},
     RecordLineCase{"FlagExponentOverflow", u"10, 36.5, 1e400", PeriodLocale, 0, 0, 0},
     RecordLineCase{"PeriodFlagUnderCommaLocale", u"10, 36.5, 1.7", CommaLocale, 0, 0, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testing::PrintToStringParamName());
 // clang-format on
 
 // ReadRecords on whole texts

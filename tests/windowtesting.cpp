@@ -1,7 +1,5 @@
 #include "windowtesting.h"
 
-#include "samplemonthtext.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPixmap>
@@ -53,11 +51,6 @@ std::unique_ptr<Form1> OpenForm(AnsweredBox *startupPrompt)
     return form;
 }
 
-QWidget *FindControl(const Form1 &form, const char *name)
-{
-    return form.findChild<QWidget *>(QString::fromLatin1(name));
-}
-
 void Click(const Form1 &form, const char *button)
 {
     QTest::mouseClick(Find<QAbstractButton>(form, button), Qt::LeftButton);
@@ -71,18 +64,17 @@ QImage Shown(QWidget &window)
     return pixels.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-bool ColumnHas(const QImage &image, int column, QRgb colour)
-{
-    for (int row = 0; row < image.height(); ++row)
-        if (image.pixel(column, row) == colour)
-            return true;
-    return false;
-}
-
 QString SampleAsShown()
 {
     QString text = QString::fromUtf16(SampleMonthText.data(), qsizetype(SampleMonthText.size()));
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+void ExpectThe38LineAtTwiceTheScale(const QImage &image)
+{
+    EXPECT_EQ(image.pixel(GridColumnAtTwice, Row38AtTwice), Major) << "38.0 line, first device row";
+    EXPECT_EQ(image.pixel(GridColumnAtTwice, Row38AtTwice + 1), Major) << "38.0 line, second device row";
+    EXPECT_EQ(image.pixel(GridColumnAtTwice, Row38AtTwice + 2), White) << "just below it";
 }
 
 int RunWindowTests(int argc, char **argv)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "testfacts.h"
 #include "window/form1.h"
 
 #include <QImage>
@@ -15,12 +16,7 @@
 // Helpers for driving the window as a user does, on Qt's offscreen platform.
 namespace bbt::windowtest {
 
-inline constexpr QRgb White = qRgb(255, 255, 255);
-inline constexpr QRgb Major = qRgb(10, 10, 10);
-inline constexpr QRgb Minor = qRgb(150, 150, 150);
-inline constexpr QRgb Red = qRgb(255, 0, 0);
-inline constexpr QRgb Pink = qRgb(255, 100, 255);
-inline constexpr QRgb Yellow = qRgb(255, 255, 192);
+using namespace bbt::facts;
 
 // What a message box showed before the test answered it with Return.
 struct AnsweredBox {
@@ -39,12 +35,10 @@ std::unique_ptr<Form1> OpenForm(AnsweredBox *startupPrompt = nullptr);
 
 // The control `name` of the window; a missing control, or one of another kind, fails the
 // test (GoogleTest reports the exception with the control's name).
-QWidget *FindControl(const Form1 &form, const char *name);
-
 template <typename Control>
 Control *Find(const Form1 &form, const char *name)
 {
-    auto *control = qobject_cast<Control *>(FindControl(form, name));
+    auto *control = form.findChild<Control *>(QString::fromLatin1(name));
     if (!control)
         throw std::runtime_error(std::string("no control named ") + name + " of the kind asked for");
     return control;
@@ -54,17 +48,31 @@ void Click(const Form1 &form, const char *button);
 // The window's pixels as the screen shows them once the events so far are handled: on a
 // real X server what the server holds, not a fresh rendering of the window.
 QImage Shown(QWidget &window);
-bool ColumnHas(const QImage &image, int column, QRgb colour);
+// The bounds of the pixels in `area` of `image` that `is` picks.
+template <typename Picks>
+QRect BoundsIn(const QImage &image, QRect area, Picks is)
+{
+    QRect bounds;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.valid(x, y) && is(image.pixel(x, y)))
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+inline bool ColumnHas(const QImage &image, int column, QRgb colour)
+{
+    return BoundsIn(image, QRect(column, 0, 1, image.height()), [colour](QRgb pixel) { return pixel == colour; })
+        .isValid();
+}
+// Checks that `image`, the chart at 200 %, shows the 38.0 line two device pixels wide.
+void ExpectThe38LineAtTwiceTheScale(const QImage &image);
 // The sample month as the text box shows it, lines ending in line feeds.
 QString SampleAsShown();
-inline bool IsCheckDayOfSample(int day)
-{
-    return day == 12 || day == 13 || (day >= 15 && day <= 18) || day == 30 || day == 31;
-}
 
 // Creates the QApplication on the offscreen platform unless told otherwise (the build
 // lists the tests headless too) and runs every test. A test that needs a real screen and
-// finds no display fails at once, saying so.
+// finds no display fails at once, saying so. The window tests' one main() calls it
+// (windowtest_main.cpp).
 int RunWindowTests(int argc, char **argv);
 
 } // namespace bbt::windowtest

@@ -43,7 +43,7 @@ QString ChartDescription(const QString &title, const DayTemperatureTable &DayTem
             lowest = day;
         if (highest == 0 || temperature > DayTemperature[highest])
             highest = day;
-        if (DayFlag[day] == 1)
+        if (IsCheckDay(DayFlag[day]))
             checkDays << Day(day);
     }
     QString description = QStringLiteral("「%1」の基礎体温グラフ。").arg(title);
