@@ -166,7 +166,7 @@ TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
     EXPECT_FALSE(recordedLater.image == before.image) << "a later recording missed the changes";
 
     const auto tick = [&form](const PrintedPage &page) {
-        return InkOver(page, *FindControl(*form, "Check1"), 1, page.origin, 0.12);
+        return InkOver(page, *Find<QWidget>(*form, "Check1"), 1, page.origin, 0.12);
     };
     EXPECT_GT(tick(after), 10) << "the tick of the press";
     EXPECT_EQ(tick(recordedLater), 0) << "a tick the window no longer shows";
