@@ -11,9 +11,11 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -319,12 +321,20 @@ TEST(Form1, PastedLinesAreReadAsTyped)
         const char *name;
         QString month;
         bool day6Read;
+        QString title = QStringLiteral("pasted");
     } cases[] = {
         {"CR LF", QStringLiteral("pasted\r\n05, 36.50, 0\r\n06, 36.50, 1\r\n"), true},
         {"LF", QStringLiteral("pasted\n05, 36.50, 0\n06, 36.50, 1\n"), true},
         {"CR", QStringLiteral("pasted\r05, 36.50, 0\r06, 36.50, 1\r"), true},
         // A no-break space is not a blank: "3 6.50" with one reads 3, out of range.
         {"no-break space inside the number", QStringLiteral("pasted\n05, 36.50, 0\n06, 3\u00A06.50, 1\n"), false},
+        // Typed with a Japanese input method: full-width forms and the ideographic space.
+        {"full-width record", QStringLiteral("pasted\n05, 36.50, 0\n０６，　３６．５０，　１\n"), true},
+        {"full-width title kept as typed", QStringLiteral("２０２６／１１\n05, 36.50, 0\n06, 36.50, 1\n"), true,
+         QStringLiteral("２０２６／１１")},
+        {"no-break space inside a full-width number",
+         QStringLiteral("pasted\n05, 36.50, 0\n０６，　３\u00A0６．５０，　１\n"), false},
+        {"full-width and ASCII fields in one line", QStringLiteral("pasted\n05, 36.50, 0\n０６,　36.５0, １\n"), true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -335,7 +345,10 @@ TEST(Form1, PastedLinesAreReadAsTyped)
         QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
         Click(*form, "Check1");
         Click(*form, "Command3");
-        EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), QStringLiteral("pasted"));
+        EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), c.title);
+        EXPECT_EQ(text->document()->toRawText(),
+                  c.month.split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))).join(QChar::ParagraphSeparator))
+            << "the box keeps what was pasted";
         const QImage shown = Shown(*form);
         EXPECT_EQ(shown.pixel(140, 203) == Red, c.day6Read) << "segment from day 5 to day 6";
         EXPECT_EQ(shown.pixel(MarkerColumn(6), MarkerRow) == Pink, c.day6Read) << "marker of day 6";

@@ -138,18 +138,41 @@ void SetInk(QWidget *widget, QPalette::ColorRole role)
     widget->setPalette(palette);
 }
 
-// The box's text with every character as typed (a no-break space stays one), each line
-// break the user sees, between paragraphs or within one, turned into `separator`.
+bool IsLineBreak(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+}
+
+// A record typed with a Japanese input method, as ASCII: the full-width forms of ASCII
+// (U+FF01–U+FF5E) become their ASCII twins and the ideographic space U+3000 a blank, as
+// Unicode's compatibility mapping has them. Everything else, the no-break space too, stays.
+QChar FoldedToAscii(QChar c)
+{
+    const char16_t code = c.unicode();
+    if (code >= u'\uFF01' && code <= u'\uFF5E')
+        return QChar(static_cast<char16_t>(code - (u'\uFF01' - u'!')));
+    if (code == u'\u3000')
+        return QChar(u' ');
+    return c;
+}
+
+// The box's text in one pass: each line break the user sees, between paragraphs or within
+// one, turned into `separator`; the title line with every character as typed, the lines
+// after it with full-width ASCII folded (FoldedToAscii).
 QString BoxText(const QPlainTextEdit &box, const QString &separator)
 {
     const QString raw = box.document()->toRawText();
     QString text;
     text.reserve(raw.size() + raw.size() / 8);
-    for (QChar c : raw) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+    const QChar *c = raw.cbegin();
+    const QChar *const end = raw.cend();
+    for (; c != end && !IsLineBreak(*c); ++c)
+        text += *c;
+    for (; c != end; ++c) {
+        if (IsLineBreak(*c))
             text += separator;
         else
-            text += c;
+            text += FoldedToAscii(*c);
     }
     return text;
 }
