@@ -252,6 +252,18 @@ TEST(Form1, ChartLandsAtDeviceResolutionAtTwiceTheScale)
     EXPECT_EQ(image.pixel(200, 108), White) << "just below it";
 }
 
+// At the screen's own scale: the build runs it at 1.25 and 1.75 as well.
+TEST(Form1, GridIsRuledEvenlyOnTheScreen)
+{
+    auto form = OpenForm();
+    Find<QPlainTextEdit>(*form, "Text1")->setPlainText(QStringLiteral("the grid alone"));
+    Click(*form, "Command3");
+    const QImage shown = Shown(*form);
+    const qreal ratio = form->devicePixelRatioF();
+    ASSERT_NEAR(shown.width(), form->width() * ratio, 1) << "the screen's own device pixels";
+    ExpectEvenRuling(shown, ratio);
+}
+
 TEST(Form1, FontsResolveToJapaneseFamilies)
 {
     auto form = OpenForm();
