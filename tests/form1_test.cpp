@@ -160,6 +160,7 @@ TEST(Form1, ClearIsAnUndoableEditThatLeavesTitleAndChart)
     EXPECT_FALSE(draw->isEnabled());
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), SampleTitle);
     EXPECT_EQ(Shown(*form).pixel(100, 53), Major) << "the chart stays";
+    EXPECT_EQ(form->focusWidget(), text) << "the focus waits in the box";
 
     QTest::keyClicks(text, " ");
     EXPECT_TRUE(draw->isEnabled()) << "a blank is text too";
@@ -182,15 +183,19 @@ TEST(Form1, ClearIsAnUndoableEditThatLeavesTitleAndChart)
     }
 }
 
-TEST(Form1, ReturnEnterAndSpacePressAFocusedButton)
+// Keys reach the window as the keyboard sends them, to whatever has the focus.
+TEST(Form1, ReturnEnterAndSpacePressAFocusedButtonAndCtrlZUndoesClearAtOnce)
 {
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
         auto form = OpenForm();
-        auto *clear = Find<QPushButton>(*form, "Command2");
-        clear->setFocus();
-        QTest::keyClick(clear, key);
-        EXPECT_TRUE(Find<QPlainTextEdit>(*form, "Text1")->toPlainText().isEmpty())
-            << QKeySequence(key).toString().toStdString();
+        auto *text = Find<QPlainTextEdit>(*form, "Text1");
+        Find<QPushButton>(*form, "Command2")->setFocus();
+        QTest::keyClick(form->windowHandle(), key);
+        EXPECT_TRUE(text->toPlainText().isEmpty());
+        EXPECT_EQ(form->focusWidget(), text);
+        QTest::keyClick(form->windowHandle(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(text->toPlainText(), SampleAsShown());
     }
 }
 

@@ -350,12 +350,14 @@ bool Form1::RenderPage(QPagedPaintDevice &device)
     return RenderWindowPage(*this, m_chart, device);
 }
 
-// An ordinary edit, so that Ctrl+Z brings the month back.
+// An ordinary edit, so that Ctrl+Z brings the month back; the focus goes to the box, where
+// that Ctrl+Z and the next paste land.
 void Form1::Command2_Click()
 {
     QTextCursor cursor(Text1->document());
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
+    Text1->setFocus();
 }
 
 void Form1::Command3_Click()
