@@ -216,6 +216,33 @@ TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
         accessible->text(QAccessible::Description),
         QStringLiteral(
             "「2002/08 サンプル」の基礎体温グラフ。記録のある日 23日、最低 36.1℃（15日）、最高 36.72℃（27日）。"));
+    QAccessibleTableInterface *table = accessible->tableInterface();
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), 23);
+    ASSERT_EQ(table->columnCount(), 3);
+    // clang-format off
+    const struct {
+        int row;
+        QStringList cells;
+    } rows[] = {
+        {-1, {"日", "体温", "チェック日"}}, // the column headers
+        {0, {"1", "36.33", "いいえ"}},
+        {6, {"9", "36.50", "いいえ"}},
+        {8, {"12", "36.22", "はい"}},
+        {10, {"15", "36.10", "はい"}},
+        {18, {"27", "36.72", "いいえ"}},
+        {22, {"31", "36.29", "はい"}},
+    };
+    // clang-format on
+    for (const auto &r : rows) {
+        for (int column = 0; column < 3; ++column) {
+            QAccessibleInterface *cell = r.row < 0
+                ? table->cellAt(0, column)->tableCellInterface()->columnHeaderCells()[0]
+                : table->cellAt(r.row, column);
+            EXPECT_EQ(cell->text(QAccessible::Name), r.cells[column]) << "row " << r.row << ", column " << column;
+            EXPECT_EQ(accessible->child(3 * (r.row + 1) + column), cell) << "children: headers, then row by row";
+        }
+    }
 
     QImage shown = Shown(*form);
     EXPECT_EQ(shown.pixel(100, 53), Major) << "38.0 line";
@@ -304,6 +331,12 @@ TEST(Form1, OneLineTextDrawsTheGridOverTheEarlierCurve)
     const QImage shown = Shown(*form);
     EXPECT_EQ(shown.pixel(140, 198), Red) << "earlier curve beneath";
     EXPECT_EQ(shown.pixel(100, 53), Major);
+    QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(FindControl(*form, "Chart"));
+    EXPECT_EQ(chart->text(QAccessible::Description),
+              QStringLiteral("「only a title, 36.5」の基礎体温グラフ。今回の記録には体温のある日がありません。"
+                             "前に描いたグラフも下に見えています。"))
+        << "the description tells of the curve a sighted user sees";
+    EXPECT_EQ(chart->tableInterface()->rowCount(), 0) << "the table holds the last drawing's days";
 }
 
 // The chart must come back whenever the X server asks the window to paint itself again.

@@ -371,9 +371,10 @@ void Form1::Command3_Click()
     Label2->setText(title);
     ReadRecords(remaining, separator, DayTemperature, DayFlag, m_locale);
     const bool showCheckDays = Check1->checkState() == Qt::Checked;
+    m_chart.BeginDrawing();
     DrawChart(m_chart, DayTemperature, DayFlag, showCheckDays);
     update();
-    m_chartElement->setAccessibleDescription(ChartDescription(title, DayTemperature, DayFlag, showCheckDays));
+    m_chartElement->ShowDrawing(title, DayTemperature, DayFlag, showCheckDays, m_chart.HoldsEarlierDrawings());
 }
 
 // Ctrl+Y redoes as Ctrl+Shift+Z does, as users of the memo pad's platform expect.
