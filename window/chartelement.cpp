@@ -268,7 +268,7 @@ public:
     {
         return false;
     }
-    // The cells read the new drawing by themselves; those of rows that are gone go.
+    // A new drawing: screen readers ask for its cells afresh, and those of the last one go.
     void modelChange(QAccessibleTableModelChangeEvent *) override
     {
         ForgetCells();
