@@ -5,6 +5,7 @@ Usage: /usr/bin/python3 scripts/atspi_tree.py PID
 
 Answers the start-up message with its OK button, prints the window's accessible tree,
 presses グラフ表示, waits for the chart's description to change, prints the tree again and
+the chart's table as a screen reader walks it, row by row under its column headers, and
 checks what a screen reader reads out. Prints "ok: ..." for every check that holds; exits
 with status 1 and a "FAILED: ..." line on the first that does not.
 """
@@ -22,6 +23,9 @@ ChartName = "基礎体温グラフ"
 NotDrawnYet = "まだグラフは描かれていません。"
 DrawnSampleBegins = f"「{SampleTitle}」の基礎体温グラフ。記録のある日 23日"
 SampleLowest, SampleHighest = "36.1℃（15日）", "36.72℃（27日）"
+TableHeaders = ["日", "体温", "チェック日"]
+SampleDays = 23
+Row27 = ["27", "36.72", "いいえ"]
 
 # The program and the bus answer in their own time; a wait that takes longer has failed.
 DeadlineSeconds = 30
@@ -73,9 +77,29 @@ def press(element):
 
 def print_tree(element, depth=0):
     print(f'{"  " * depth}{element.getRoleName()} "{element.name}" "{element.description}"')
+    if element.getRole() == pyatspi.ROLE_CHART:
+        return  # its children are the cells of its table, printed as a table
     for child in element:
         if child is not None:
             print_tree(child, depth + 1)
+
+
+def table_rows(chart):
+    """The chart's table as a screen reader walks it: the column headers, then each row."""
+    try:
+        table = chart.queryTable()
+    except NotImplementedError:
+        fail(f'the chart "{chart.name}" offers no table')
+    headers = [table.getColumnHeader(column).name for column in range(table.nColumns)]
+    rows = [[table.getAccessibleAt(row, column).name for column in range(table.nColumns)]
+            for row in range(table.nRows)]
+    return headers, rows
+
+
+def print_table(headers, rows):
+    print(f"The chart's table, {len(rows)} rows, as a screen reader walks it:")
+    for cells in [headers] + rows:
+        print("  " + " | ".join(cells))
 
 
 def answer_startup_message(app):
@@ -139,6 +163,15 @@ def main():
     check(described.startswith(DrawnSampleBegins) and SampleLowest in described and SampleHighest in described,
           f'the chart\'s description begins "{DrawnSampleBegins}" and names {SampleLowest} and {SampleHighest}',
           f'"{described}"')
+
+    headers, rows = table_rows(chart)
+    print_table(headers, rows)
+    check(headers == TableHeaders and len(rows) == SampleDays,
+          f"the chart's table has the columns {'、'.join(TableHeaders)} and a row for each of the {SampleDays} days "
+          "with a reading",
+          f"the columns {headers} and {len(rows)} rows")
+    row27 = next((cells for cells in rows if cells[0] == Row27[0]), None)
+    check(row27 == Row27, f"the 27th's row reads {' | '.join(Row27)}", f"{row27}")
 
 
 if __name__ == "__main__":

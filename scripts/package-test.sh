@@ -59,7 +59,12 @@ pass "the menu entry passes desktop-file-validate"
 # strict, so that a hint fails it as well.
 [ -f "$work/contents/usr/share/metainfo/org.example.bbtchart.metainfo.xml" ] \
     || fail "the package has no software-centre entry org.example.bbtchart.metainfo.xml"
-appstreamcli validate-tree --no-net --strict "$work/contents" \
+# Debian 12's AppStream (0.16) predates the entry's <developer> (AppStream 1.0) and takes it
+# for an unknown tag: that tag, and no other, may be unknown to it.
+unknown=$(appstreamcli validate-tree --no-net --pedantic "$work/contents" | grep ' unknown-tag ' \
+    | grep -v ' unknown-tag developer$' || true)
+[ -z "$unknown" ] || fail "appstreamcli knows no such tag in the software-centre entry: $unknown"
+appstreamcli validate-tree --no-net --strict --override=unknown-tag=pedantic "$work/contents" \
     || fail "appstreamcli finds faults in the software-centre entry"
 pass "the software-centre entry passes appstreamcli validate-tree --strict"
 

@@ -80,6 +80,33 @@ TEST(ChartLayer, RedrawingKeepsOneCopyAndTheSamePicture)
     }
 }
 
+TEST(ChartLayer, KnowsWhetherEarlierDrawingsLieBeneathTheLast)
+{
+    const struct {
+        const char *name;
+        std::vector<Drawing> earlier, last;
+        bool earlierBeneath;
+    } cases[] = {
+        {"the first drawing", {}, {Grid, Curve}, false},
+        {"the same drawing again", {Grid, Curve}, {Grid, Curve}, false},
+        {"markers added on top", {Grid, Curve}, {Grid, Curve, Marker}, false},
+        {"a curve beneath a grid alone", {Grid, Curve}, {Grid}, true},
+        {"markers beneath a drawing without them", {Grid, Curve, Marker}, {Grid, Curve}, true},
+        {"a primitive drawn twice in the last drawing", {Curve}, {Curve, Grid, Curve}, false},
+        {"an earlier primitive beneath one drawn twice", {Grid}, {Curve, Curve}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ChartLayer layer(LayerSize);
+        for (const Drawing &d : c.earlier)
+            Draw(layer, d);
+        layer.BeginDrawing();
+        for (const Drawing &d : c.last)
+            Draw(layer, d);
+        EXPECT_EQ(layer.HoldsEarlierDrawings(), c.earlierBeneath);
+    }
+}
+
 TEST(ChartLayer, PictureFollowsTheDevicePixelRatio)
 {
     ChartLayer layer(LayerSize);

@@ -69,6 +69,12 @@ void ExpectThe38LineAtTwiceTheScale(const QImage &image);
 // The sample month as the text box shows it, lines ending in line feeds.
 QString SampleAsShown();
 
+// Checks that the grid alone, drawn in `image` at `ratio` device pixels a pixel, is ruled
+// evenly: every day line and every level line of one kind (major or minor) as many device
+// pixels wide as the others, each within a device pixel of where its twips put it. Prints
+// the widths it read.
+void ExpectEvenRuling(const QImage &image, qreal ratio);
+
 // Creates the QApplication on the offscreen platform unless told otherwise (the build
 // lists the tests headless too) and runs every test. A test that needs a real screen and
 // finds no display fails at once, saying so. The window tests' one main() calls it

@@ -28,11 +28,25 @@ void ChartLayer::DrawBox(float x1, float y1, float x2, float y2, RgbColour colou
 void ChartLayer::Add(const Primitive &primitive)
 {
     const auto found = std::find(m_primitives.begin(), m_primitives.end(), primitive);
+    const auto lastDrawing = m_primitives.end() - static_cast<std::ptrdiff_t>(m_lastDrawingSize);
+    const bool alreadyInLastDrawing = found != m_primitives.end() && found >= lastDrawing;
+    if (!alreadyInLastDrawing)
+        ++m_lastDrawingSize;
     if (found == m_primitives.end())
         m_primitives.push_back(primitive);
     else
         std::rotate(found, found + 1, m_primitives.end());
     m_pictureIsStale = true;
+}
+
+void ChartLayer::BeginDrawing()
+{
+    m_lastDrawingSize = 0;
+}
+
+bool ChartLayer::HoldsEarlierDrawings() const
+{
+    return m_primitives.size() > m_lastDrawingSize;
 }
 
 bool ChartLayer::IsEmpty() const

@@ -26,6 +26,11 @@ public:
 
     bool IsEmpty() const;
     std::size_t PrimitiveCount() const;
+    // Starts a new drawing: the primitives drawn from now on are the last drawing's.
+    void BeginDrawing();
+    // Whether primitives of earlier drawings lie beneath the last one: they show wherever
+    // it does not cover them.
+    bool HoldsEarlierDrawings() const;
     // Draws every primitive again, oldest first: the printer's copy, at its resolution.
     void Replay(ChartSurface &surface) const;
     // The picture on white at `devicePixelRatio` device pixels per pixel.
@@ -46,6 +51,7 @@ private:
 
     QSize m_sizeInPixels;
     std::vector<Primitive> m_primitives;
+    std::size_t m_lastDrawingSize = 0; // the last drawing's primitives, at the top
     QImage m_picture;
     qreal m_pictureRatio = 0;
     bool m_pictureIsStale = true;

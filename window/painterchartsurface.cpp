@@ -5,37 +5,77 @@
 #include <QColor>
 #include <QPainter>
 #include <QPen>
-#include <QRectF>
+#include <QRect>
+
+#include <algorithm>
+#include <cmath>
 
 namespace bbt {
 
 namespace {
 
-constexpr qreal ChartLineWidth = TwipsPerPixel;
+constexpr qreal ChartLineTwips = TwipsPerPixel;
 
 QColor ToQColor(RgbColour colour)
 {
     return QColor(colour.red, colour.green, colour.blue);
 }
 
+int RoundToPixel(qreal devicePixels)
+{
+    return static_cast<int>(std::floor(devicePixels + 0.5));
+}
+
 } // namespace
 
 PainterChartSurface::PainterChartSurface(QPainter &painter, qreal devicePixelsPerTwip)
     : m_painter(painter)
+    , m_devicePixelsPerTwip(devicePixelsPerTwip)
+    , m_lineWidth(std::max(1, RoundToPixel(ChartLineTwips * devicePixelsPerTwip)))
+    , m_twips(QTransform::fromScale(devicePixelsPerTwip, devicePixelsPerTwip))
 {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
-    m_painter.setTransform(QTransform::fromScale(devicePixelsPerTwip, devicePixelsPerTwip));
+    m_painter.setTransform(m_twips);
 }
 
+int PainterChartSurface::LineStart(float twips) const
+{
+    return RoundToPixel(twips * m_devicePixelsPerTwip - m_lineWidth / 2.0);
+}
+
+int PainterChartSurface::Edge(float twips) const
+{
+    return RoundToPixel(twips * m_devicePixelsPerTwip);
+}
+
+void PainterChartSurface::Fill(const QRect &devicePixels, const QColor &colour)
+{
+    m_painter.setTransform(QTransform());
+    m_painter.fillRect(devicePixels, colour);
+    m_painter.setTransform(m_twips);
+}
+
+// A line along an axis covers whole device pixels, its square ends included, so that lines
+// of the grid meet exactly; any other line, a slope of the curve, is left to the painter.
 void PainterChartSurface::DrawLine(float x1, float y1, float x2, float y2, RgbColour colour)
 {
-    m_painter.setPen(QPen(ToQColor(colour), ChartLineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    if (x1 == x2 || y1 == y2) {
+        const auto [left, right] = std::minmax(x1, x2);
+        const auto [top, bottom] = std::minmax(y1, y2);
+        Fill(QRect(QPoint(LineStart(left), LineStart(top)),
+                   QPoint(LineStart(right) + m_lineWidth - 1, LineStart(bottom) + m_lineWidth - 1)),
+             ToQColor(colour));
+        return;
+    }
+    m_painter.setPen(QPen(ToQColor(colour), ChartLineTwips, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     m_painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
 }
 
 void PainterChartSurface::DrawBox(float x1, float y1, float x2, float y2, RgbColour colour)
 {
-    m_painter.fillRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(), ToQColor(colour));
+    const auto [left, right] = std::minmax(x1, x2);
+    const auto [top, bottom] = std::minmax(y1, y2);
+    Fill(QRect(QPoint(Edge(left), Edge(top)), QPoint(Edge(right) - 1, Edge(bottom) - 1)), ToQColor(colour));
 }
 
 } // namespace bbt
