@@ -1,3 +1,4 @@
+#include "fakeprintserver.h"
 #include "printedpage.h"
 #include "windowtesting.h"
 
@@ -7,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -15,15 +15,15 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include <iostream>
 
+// "印刷" end to end, through the run's CUPS and its PDF printers: the page that comes out,
+// the message the user reads, and the window closed while a print server is slow.
 namespace bbt {
 namespace {
 
 using namespace bbt::windowtest;
+using namespace std::chrono_literals;
 
 // The sample month drawn with its check days, and one more character typed into the box,
 // so that there is an undo history for printing to keep.
@@ -56,20 +56,7 @@ struct WindowState {
     friend bool operator==(const WindowState &, const WindowState &) = default;
 };
 
-TEST(RenderPage, PutsTheWindowOnAPdfPageAtRealSize)
-{
-    auto form = FormWithSampleChart();
-    ExpectSampleChartOnPage(RenderedWindowPage(*form, 600));
-}
-
-TEST(RenderPage, ReportsADeviceThatCannotStart)
-{
-    auto form = OpenForm();
-    QPdfWriter writer(QStringLiteral("/nonexistent-folder/window.pdf"));
-    EXPECT_FALSE(form->RenderPage(writer));
-}
-
-QStringList Run(const QString &program, const QStringList &arguments)
+QStringList Output(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
@@ -87,12 +74,13 @@ bool IsCompletePdf(const QString &path)
 // cups-pdf writes the job a few seconds after it was sent: waits until the queue is empty
 // and a PDF written since `sent` is complete. A file of an earlier run may bear the same
 // name, so only its time tells.
-QString WaitForPrintedPdf(const QDir &output, const QDateTime &sent)
+QString WaitForPrintedPdf(const QString &queue, const QDateTime &sent)
 {
+    const QDir output(qEnvironmentVariable("BBTCHART_PRINT_DIR"));
     const QDateTime deadline = QDateTime::currentDateTime().addSecs(60);
     while (QDateTime::currentDateTime() < deadline) {
         QTest::qWait(250);
-        if (!Run(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("PDF")}).isEmpty())
+        if (!Output(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue}).isEmpty())
             continue;
         for (const QFileInfo &file : output.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time))
             if (file.lastModified() >= sent && IsCompletePdf(file.filePath()))
@@ -101,176 +89,230 @@ QString WaitForPrintedPdf(const QDir &output, const QDateTime &sent)
     return {};
 }
 
-int JobsEverSentTo(const char *printer)
+int JobsEverSentTo(const QString &queue)
 {
-    return Run(QStringLiteral("lpstat"),
-               {QStringLiteral("-W"), QStringLiteral("all"), QStringLiteral("-o"), QString::fromLatin1(printer)})
-        .size();
+    return int(
+        Output(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("all"), QStringLiteral("-o"), queue})
+            .size());
 }
 
-// A print server that takes connections and never says a word: the kernel queues every
-// connection, and nobody reads them until the test counts them.
-class SilentServer final {
-public:
-    bool Listen(const QString &path)
-    {
-        m_socket = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray name = path.toLocal8Bit();
-        if (m_socket < 0 || name.size() >= qsizetype(sizeof(address.sun_path)))
-            return false;
-        std::copy(name.begin(), name.end(), address.sun_path);
-        return bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0
-            && listen(m_socket, 16) == 0;
-    }
-    int Connections()
-    {
-        for (int client; (client = accept(m_socket, nullptr, nullptr)) >= 0;) {
-            m_clients.push_back(client);
-        }
-        return int(m_clients.size());
-    }
-    ~SilentServer()
-    {
-        for (int client : m_clients)
-            close(client);
-        if (m_socket >= 0)
-            close(m_socket);
-    }
-
-private:
-    int m_socket = -1;
-    std::vector<int> m_clients;
-};
-
-// Where "印刷" finds its print server.
-enum class Server {
-    WithQueues, // the test run's CUPS, with a PDF printer as default and failing queues
-    WithoutPrinter, // a CUPS of the run's own with no printer at all
-    Stopped, // nothing listens on the socket
-    Silent, // a socket of this test's own that takes connections and never answers
-};
-
-struct PrintCase {
-    const char *name;
-    Server server;
-    const char *printer; // PRINTER, or nullptr for the server's default
-    const char *message; // how the message box begins; nullptr: no message
-    const char *reason; // the printer's own words the message must carry, if any
-};
-
-void PrintTo(const PrintCase &c, std::ostream *out)
+// Where a rectangle of the window, in twips, lands on the page: the yellow ground of the
+// text box tells where the window lies and at what scale.
+QRect OnPage(const PrintedPage &page, QRect twips)
 {
-    *out << c.name;
+    const double scale = double(page.yellow.width()) / (page.yellowShown.width() * TwipsPerPixel);
+    const QPointF origin = QPointF(page.yellow.topLeft()) - QPointF(page.yellowShown.topLeft()) * TwipsPerPixel * scale;
+    return QRectF(origin + QPointF(twips.topLeft()) * scale, QSizeF(twips.size()) * scale).toAlignedRect();
 }
 
-class PrintCommand : public testing::TestWithParam<PrintCase> {
+// How many rows of `area` of the page hold something darker than the grounds: text.
+int InkRows(const PrintedPage &page, QRect area)
+{
+    int rows = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        rows += BoundsIn(page.image, QRect(area.left(), y, area.width(), 1), [](QRgb pixel) {
+                    return qGray(pixel) < 128;
+                }).isValid();
+    return rows;
+}
+
+// The text box and the "Clear" button in twips, as the window lays them out.
+const QRect TextBoxTwips(7920, 600, 1935, 5775);
+const QRect ClearTwips(8280, 120, 1215, 375);
+
+class Printing : public testing::Test {
 protected:
     void SetUp() override
     {
         if (!qEnvironmentVariableIsSet("BBTCHART_REQUIRE_PRINTER"))
             GTEST_SKIP() << "no private CUPS here; scripts/test.sh starts one";
-        qunsetenv("PRINTER");
         qunsetenv("LPDEST");
-        switch (GetParam().server) {
-        case Server::WithQueues:
-            break;
-        case Server::WithoutPrinter:
-            qputenv("CUPS_SERVER", qgetenv("BBTCHART_CUPS_WITHOUT_PRINTERS"));
-            break;
-        case Server::Stopped:
-            qputenv("CUPS_SERVER", m_scratch.filePath(QStringLiteral("nobody.sock")).toLocal8Bit());
-            break;
-        case Server::Silent:
-            ASSERT_TRUE(m_silent.Listen(m_scratch.filePath(QStringLiteral("silent.sock"))));
-            qputenv("CUPS_SERVER", m_scratch.filePath(QStringLiteral("silent.sock")).toLocal8Bit());
-            break;
-        }
-        if (GetParam().printer)
-            qputenv("PRINTER", GetParam().printer);
+        qunsetenv("PRINTER");
     }
-
     void TearDown() override
     {
         qunsetenv("PRINTER");
         qputenv("CUPS_SERVER", m_cupsServer);
     }
 
-    QTemporaryDir m_scratch;
-    SilentServer m_silent;
+    // Presses "印刷" and checks that the window answers at once, however the server does.
+    void PressPrint(Form1 &form)
+    {
+        QElapsedTimer answer;
+        answer.start();
+        Click(form, "Command1");
+        Click(form, "Command1"); // a second press while the page is on its way
+        const qint64 answerMs = answer.elapsed();
+        std::cout << "the window answered " << answerMs << " ms after the press\n";
+        EXPECT_LE(answerMs, 100);
+    }
+
     QByteArray m_cupsServer = qgetenv("CUPS_SERVER");
 };
 
-TEST_P(PrintCommand, TellsWhatWentWrongAndChangesNothing)
+// The page is the window at the press: what the user does while the page is on its way
+// does not reach the paper.
+TEST_F(Printing, PrintsTheWindowAsItStoodAtThePress)
 {
-    const PrintCase &c = GetParam();
     auto form = FormWithSampleChart();
-    const WindowState before(*form);
-    const bool printsOnThePdfQueue = !c.message;
-    const int jobsBefore = printsOnThePdfQueue ? JobsEverSentTo("PDF") : 0;
+    const QRect yellowShown = YellowGroundOf(*form);
+    const int jobsBefore = JobsEverSentTo(QStringLiteral("PDF"));
     const QDateTime pressed = QDateTime::currentDateTime().addSecs(-1);
     const auto box = AnswerNextMessageBox();
-
-    // The window answers at once whatever the server does: a click on the check box
-    // right after the press shows its tick.
-    QElapsedTimer answer;
-    answer.start();
-    Click(*form, "Command1");
-    Click(*form, "Command1"); // a second press while the page is on its way
+    PressPrint(*form);
+    Click(*form, "Command2");
+    QTest::keyClicks(Find<QPlainTextEdit>(*form, "Text1"), "typed after the press");
     Click(*form, "Check1");
-    const qint64 answerMs = answer.elapsed();
-    EXPECT_EQ(Find<QCheckBox>(*form, "Check1")->checkState(), Qt::Unchecked);
-    Click(*form, "Check1");
-    std::cout << c.name << ": the window answered " << answerMs << " ms after the press\n";
-    EXPECT_LE(answerMs, 100);
 
-    if (!printsOnThePdfQueue) {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return box->seen; }, 45000)) << "no message box";
-        std::cout << c.name << ": " << box->text.toStdString() << '\n';
-        EXPECT_TRUE(box->text.startsWith(QString::fromUtf8(c.message))) << box->text.toStdString();
-        EXPECT_TRUE(box->text.contains(QString::fromUtf8(c.reason))) << box->text.toStdString();
-        EXPECT_EQ(box->title, QStringLiteral("基礎体温表"));
-        EXPECT_EQ(box->buttons, QMessageBox::Ok);
-    } else {
-        const QString pdf = WaitForPrintedPdf(qEnvironmentVariable("BBTCHART_PRINT_DIR"), pressed);
-        ASSERT_FALSE(pdf.isEmpty()) << "no page came out of the default printer";
-        ExpectSampleChartOnPage(RenderPrintedPage(pdf, YellowGroundOf(*form)));
-        EXPECT_EQ(JobsEverSentTo("PDF"), jobsBefore + 1) << "one press, one job";
-        QTest::qWait(1000); // the job is followed until CUPS calls it completed
-        EXPECT_FALSE(box->seen) << box->text.toStdString();
-    }
-    if (c.server == Server::Silent) {
-        EXPECT_EQ(m_silent.Connections(), 1) << "the second press started a second job";
-    }
+    const QString pdf = WaitForPrintedPdf(QStringLiteral("PDF"), pressed);
+    ASSERT_FALSE(pdf.isEmpty()) << "no page came out of the default printer";
+    const PrintedPage page = RenderPrintedPage(pdf, yellowShown);
+    ExpectSampleChartOnPage(page);
+    // The month fills the box down to its bottom; the line typed after the press would not.
+    const QRect lowerHalf = OnPage(page, TextBoxTwips.adjusted(0, TextBoxTwips.height() / 2, -300, 0));
+    EXPECT_GT(InkRows(page, lowerHalf), 50) << "the box's text at the press";
+    EXPECT_EQ(JobsEverSentTo(QStringLiteral("PDF")), jobsBefore + 1) << "one press, one job";
+    QTest::qWait(1000); // the job is followed until CUPS calls it completed
+    EXPECT_FALSE(box->seen) << box->text.toStdString();
+}
+
+struct MessageCase {
+    const char *name;
+    const char *printer;
+    const char *message; // how the message box begins
+    const char *reason; // what else it must say
+    QMessageBox::Icon icon;
+};
+
+void PrintTo(const MessageCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class PrintMessage : public Printing, public testing::WithParamInterface<MessageCase> {};
+
+TEST_P(PrintMessage, TellsWhatHappenedAndChangesNothing)
+{
+    const MessageCase &c = GetParam();
+    qputenv("PRINTER", c.printer);
+    auto form = FormWithSampleChart();
+    const WindowState before(*form);
+    const auto box = AnswerNextMessageBox();
+    PressPrint(*form);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->seen; }, 45000)) << "no message box";
+    std::cout << c.name << ": " << box->text.toStdString() << '\n';
+    EXPECT_TRUE(box->text.startsWith(QString::fromUtf8(c.message))) << box->text.toStdString();
+    EXPECT_TRUE(box->text.contains(QString::fromUtf8(c.reason))) << box->text.toStdString();
+    EXPECT_EQ(box->icon, c.icon);
+    EXPECT_EQ(box->title, QStringLiteral("基礎体温表"));
+    EXPECT_EQ(box->buttons, QMessageBox::Ok);
     EXPECT_TRUE(WindowState(*form) == before) << "printing changed the window";
+    Output(QStringLiteral("cancel"), {QStringLiteral("-a"), QString::fromUtf8(c.printer)});
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, PrintCommand,
-    testing::Values(
-        PrintCase{"Success", Server::WithQueues, nullptr, nullptr, ""},
-        PrintCase{"NoDefaultPrinter", Server::WithoutPrinter, nullptr,
-                  "印刷できませんでした。既定のプリンターが設定されていません。", ""},
-        PrintCase{"ServerStopped", Server::Stopped, nullptr, "印刷できませんでした。印刷サーバーに接続できません。",
-                  ""},
-        PrintCase{"ServerNeverAnswers", Server::Silent, nullptr, "印刷できませんでした。印刷サーバーが応答しません。",
-                  ""},
-        PrintCase{"PrinterRefusesJobs", Server::WithQueues, "Refusing",
-                  "印刷できませんでした。プリンター「Refusing」は印刷を受け付けていません。",
-                  "out of paper, refilled tomorrow"},
-        PrintCase{
-            "PrinterPaused", Server::WithQueues, "Paused",
-            "プリンター「Paused」は一時停止しています。ページは印刷待ちの列にあり、プリンターが再開されると印刷されます。",
-            "paused for the night"},
-        PrintCase{"BackendFailsAfterSending", Server::WithQueues, "Broken",
-                  "印刷できませんでした。プリンター「Broken」が印刷を中止しました。", ""}),
-    [](const auto &info) { return std::string(info.param.name); });
+    , PrintMessage,
+    testing::Values(MessageCase{"PrinterRefuses", "Refusing",
+                                "印刷できませんでした。プリンター「Refusing」は印刷を受け付けていません。",
+                                "out of paper, refilled tomorrow", QMessageBox::Warning},
+                    MessageCase{"PrinterWantsPassword", "Password", "印刷できませんでした。プリンター「Password」",
+                                "認証", QMessageBox::Warning},
+                    MessageCase{"JobHeld", "Held", "ページはプリンター「Held」の印刷待ちの列で保留されています",
+                                "保留が解除されると印刷されます", QMessageBox::Information}),
+    testing::PrintToStringParamName());
+
+// The page stands upright and whole on the queue's own paper: at real size where the
+// window fits, scaled down evenly where it does not.
+struct PaperCase {
+    const char *name;
+    const char *printer;
+    double scale; // of the window on paper
+};
+
+void PrintTo(const PaperCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class PrintedPaper : public Printing, public testing::WithParamInterface<PaperCase> {};
+
+TEST_P(PrintedPaper, HoldsTheWholeWindowUpright)
+{
+    const PaperCase &c = GetParam();
+    qputenv("PRINTER", c.printer);
+    auto form = FormWithSampleChart();
+    const QRect yellowShown = YellowGroundOf(*form);
+    const QDateTime pressed = QDateTime::currentDateTime().addSecs(-1);
+    PressPrint(*form);
+
+    const QString pdf = WaitForPrintedPdf(QString::fromUtf8(c.printer), pressed);
+    ASSERT_FALSE(pdf.isEmpty()) << "no page came out of " << c.printer;
+    const PrintedPage page = RenderPrintedPage(pdf, yellowShown);
+    ASSERT_FALSE(page.yellow.isEmpty()) << "no text box on the page";
+    const QSizeF scale(double(page.yellow.width()) * TwipsPerPagePixel / (yellowShown.width() * TwipsPerPixel),
+                       double(page.yellow.height()) * TwipsPerPagePixel / (yellowShown.height() * TwipsPerPixel));
+    std::cout << c.name << ": page " << page.image.width() << " x " << page.image.height() << " pixels, the window at "
+              << scale.width() << " x " << scale.height() << " of its size, its box at (" << page.yellow.x() << ", "
+              << page.yellow.y() << ")\n";
+    EXPECT_LT(page.image.width(), page.image.height()) << "the sheet lies in landscape";
+    EXPECT_NEAR(scale.width(), c.scale, 0.02) << "the window's width on paper";
+    EXPECT_NEAR(scale.height(), c.scale, 0.02) << "the window's height on paper";
+    // Upright: the box hangs from the top of the sheet, right of the chart, all of it on it.
+    EXPECT_LT(page.yellow.bottom(), page.image.height() / 2) << "the window is not at the top of the sheet";
+    EXPECT_GT(page.yellow.left(), page.yellow.width() * 3) << "the box is not right of the chart";
+    EXPECT_LT(page.yellow.right(), page.image.width()) << "the box runs off the sheet";
+    const QRect clear = OnPage(page, ClearTwips);
+    EXPECT_LT(clear.right(), page.image.width()) << "the Clear button runs off the sheet";
+    EXPECT_GT(InkRows(page, clear), 5) << "the Clear button and its caption";
+}
+
+INSTANTIATE_TEST_SUITE_P(, PrintedPaper,
+                         testing::Values(PaperCase{"Letter", "Letter", 1.0},
+                                         PaperCase{"LandscapeByDefault", "Landscape", 1.0},
+                                         PaperCase{"A5", "A5", 0.84}),
+                         testing::PrintToStringParamName());
+
+// The user closes the window while the print server is slow: it closes at once.
+struct ClosingCase {
+    const char *name;
+    printtest::Behaviour behaviour;
+    std::chrono::milliseconds delay;
+};
+
+void PrintTo(const ClosingCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class ClosingWhilePrinting : public Printing, public testing::WithParamInterface<ClosingCase> {};
+
+TEST_P(ClosingWhilePrinting, TakesUnderASecond)
+{
+    QTemporaryDir scratch;
+    const QString socket = scratch.filePath(QStringLiteral("slow.sock"));
+    printtest::FakePrintServer server(GetParam().behaviour, socket.toStdString(), m_cupsServer.toStdString(),
+                                      GetParam().delay);
+    ASSERT_TRUE(server.Listening());
+    qputenv("CUPS_SERVER", socket.toLocal8Bit());
+    auto form = FormWithSampleChart();
+    PressPrint(*form);
+    QTest::qWait(1500); // well into the exchange
+
+    QElapsedTimer closing;
+    closing.start();
+    form->close();
+    form.reset();
+    std::cout << GetParam().name << ": the window closed in " << closing.elapsed() << " ms\n";
+    EXPECT_LT(closing.elapsed(), 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(, ClosingWhilePrinting,
+                         testing::Values(ClosingCase{"Silent", printtest::Behaviour::Silent, 0ms},
+                                         ClosingCase{"ThreeSecondsLate", printtest::Behaviour::Late, 3s},
+                                         ClosingCase{"Dribbling", printtest::Behaviour::Dribbling, 0ms},
+                                         ClosingCase{"StallsAfterThePage", printtest::Behaviour::StallsAfterPage, 0ms}),
+                         testing::PrintToStringParamName());
 
 } // namespace
 } // namespace bbt
-
-int main(int argc, char **argv)
-{
-    return bbt::windowtest::RunWindowTests(argc, argv);
-}
