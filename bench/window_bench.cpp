@@ -1,5 +1,6 @@
 #include "recordtext.h"
 
+#include "print/printserver.h"
 #include "window/form1.h"
 #include "window/pagerendering.h"
 
@@ -96,11 +97,39 @@ void BM_RenderRecordedPdf(benchmark::State &state)
 {
     const auto form = FormWithSampleChart();
     const PageRecording recording = form->RecordPage();
-    const Paper a4{210, 297, 4.2, 4.2, 4.2, 4.2, 600};
+    const PrinterPage a4{"A4", 600, 210, 297, 4.2, 4.2, 4.2, 4.2};
     for (auto _ : state)
         benchmark::DoNotOptimize(RenderRecordedPdf(recording, a4));
 }
 BENCHMARK(BM_RenderRecordedPdf)->Unit(benchmark::kMillisecond);
+
+// From a press of "印刷" to the whole document in the hands of a local CUPS: the window
+// recorded, the printer's page asked for, the page rendered for it and sent. The queue
+// holds its jobs, so that nothing is printed; scripts/bench.sh starts that CUPS.
+void BM_PressToDocument(benchmark::State &state)
+{
+    if (!qEnvironmentVariableIsSet("BBTCHART_BENCH_QUEUE")) {
+        state.SkipWithError("no CUPS to send to; scripts/bench.sh starts one");
+        return;
+    }
+    qputenv("PRINTER", qgetenv("BBTCHART_BENCH_QUEUE"));
+    const auto form = FormWithSampleChart();
+    for (auto _ : state) {
+        const PageRecording recording = form->RecordPage();
+        PrintServer server{std::stop_token()};
+        PrinterPage page;
+        if (server.FindDefaultPrinter(page).problem != PrintProblem::None) {
+            state.SkipWithError("the print server did not give its page");
+            return;
+        }
+        const QByteArray pdf = RenderRecordedPdf(recording, page);
+        if (server.Send(std::string_view(pdf.constData(), pdf.size()), "bench").problem != PrintProblem::None) {
+            state.SkipWithError("the print server did not take the page");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_PressToDocument)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
 } // namespace bbt::bench

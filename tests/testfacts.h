@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string_view>
 
-// What the tests expect, written out as the specification and the design give it, never
+// What the tests expect, written out as the user sees and measures it, never
 // read from the program: a wrong constant in the program fails a test instead of moving
 // the test along with it. Core and window tests alike include this header.
 namespace bbt::facts {
