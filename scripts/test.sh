@@ -12,7 +12,7 @@ source scripts/privatex.sh
 install_missing "${BuildPackages[@]}" "${TestPackages[@]}"
 
 # The code keeps the project's style (.clang-format); a change that breaks it fails here.
-find app bench chart fuzz record tests window -name '*.cpp' -o -name '*.h' | sort \
+find app bench chart fuzz print record tests window -name '*.cpp' -o -name '*.h' | sort \
     | xargs clang-format --dry-run --Werror
 
 cmake --preset debug >/dev/null
