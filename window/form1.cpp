@@ -270,10 +270,19 @@ QMessageBox::Icon PrintMessageIcon(PrintProblem problem)
     case PrintProblem::Held:
     case PrintProblem::HeldForAuthentication:
     case PrintProblem::NotFollowed:
+    case PrintProblem::None:
         return QMessageBox::Information;
-    default:
+    case PrintProblem::NoDefaultPrinter:
+    case PrintProblem::ServerUnreachable:
+    case PrintProblem::ServerSilent:
+    case PrintProblem::Refusing:
+    case PrintProblem::NeedsAuthentication:
+    case PrintProblem::PageNotMade:
+    case PrintProblem::SendFailed:
+    case PrintProblem::Stopped:
         return QMessageBox::Warning;
     }
+    return QMessageBox::Warning;
 }
 
 std::u16string_view View(const QString &text)
