@@ -21,6 +21,7 @@ namespace bbt {
 namespace {
 
 using namespace bbt::windowtest;
+using facts::PrintTo;
 
 constexpr double MillimetresPerInch = 25.4;
 constexpr int PagePixelsPerInch = 1440 / TwipsPerPagePixel;
@@ -98,11 +99,6 @@ struct PaperCase {
     QMarginsF margins; // millimetres
     double scale; // of the window on the page: 1 at real size
 };
-
-void PrintTo(const PaperCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 class PaperSizes : public testing::TestWithParam<PaperCase> {};
 

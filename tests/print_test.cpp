@@ -1,5 +1,6 @@
 #include "fakeprintserver.h"
 #include "print/printjob.h"
+#include "testfacts.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using facts::PrintTo;
 
 // The smallest document a printer takes: one empty A4 page.
 std::string OnePagePdf()
@@ -82,11 +84,6 @@ struct PrintCase {
     const char *reason; // what the report must carry
     bool printed; // the run's CUPS completes the job
 };
-
-void PrintTo(const PrintCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 // A print server chosen for a case, as the job meets it through CUPS_SERVER and PRINTER.
 class PrintServerFixture : public testing::Test {
@@ -240,11 +237,6 @@ struct AbandonCase {
     Behaviour behaviour;
     std::chrono::milliseconds delay;
 };
-
-void PrintTo(const AbandonCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 class AbandonedJob : public PrintServerFixture, public testing::WithParamInterface<AbandonCase> {};
 

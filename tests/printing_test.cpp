@@ -23,6 +23,7 @@ namespace bbt {
 namespace {
 
 using namespace bbt::windowtest;
+using facts::PrintTo;
 using namespace std::chrono_literals;
 
 // The sample month drawn with its check days, and one more character typed into the box,
@@ -184,11 +185,6 @@ struct MessageCase {
     QMessageBox::Icon icon;
 };
 
-void PrintTo(const MessageCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
 class PrintMessage : public Printing, public testing::WithParamInterface<MessageCase> {};
 
 TEST_P(PrintMessage, TellsWhatHappenedAndChangesNothing)
@@ -229,11 +225,6 @@ struct PaperCase {
     const char *printer;
     double scale; // of the window on paper
 };
-
-void PrintTo(const PaperCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 class PrintedPaper : public Printing, public testing::WithParamInterface<PaperCase> {};
 
@@ -279,11 +270,6 @@ struct ClosingCase {
     printtest::Behaviour behaviour;
     std::chrono::milliseconds delay;
 };
-
-void PrintTo(const ClosingCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 class ClosingWhilePrinting : public Printing, public testing::WithParamInterface<ClosingCase> {};
 
