@@ -369,7 +369,7 @@ void ChartElement::ShowDrawing(const QString &title, const DayTemperatureTable &
     m_days.clear();
     for (int day = 1; day < DaysInTable; ++day)
         if (DayTemperature[day] != 0.0)
-            m_days.push_back({day, DayTemperature[day], DayFlag[day] == 1});
+            m_days.push_back({day, DayTemperature[day], IsCheckDay(DayFlag[day])});
     QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
     QAccessible::updateAccessibility(&reset);
     setAccessibleDescription(ChartDescription(title, DayTemperature, DayFlag, showCheckDays, earlierDrawingsBeneath));
