@@ -218,24 +218,36 @@ PrintReport PrintServer::Connect()
     return {};
 }
 
-ipp_t *PrintServer::Ask(ipp_t *request)
+template <typename Request>
+auto PrintServer::Bounded(Request request)
 {
     m_silent = false;
     ArmWatchdog();
-    ipp_t *response = cupsDoRequest(m_http.get(), request, "/");
+    const auto result = request();
     DisarmWatchdog();
-    return response;
+    return result;
+}
+
+ipp_t *PrintServer::Ask(ipp_t *request)
+{
+    return Bounded([&] { return cupsDoRequest(m_http.get(), request, "/"); });
+}
+
+bool PrintServer::ServerLost() const
+{
+    const ipp_status_t status = cupsLastError();
+    return m_silent || status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL;
 }
 
 PrintReport PrintServer::Failure(PrintProblem otherwise) const
 {
     if (m_silent)
         return {PrintProblem::ServerSilent, m_printer, ""};
+    if (ServerLost())
+        return {PrintProblem::ServerUnreachable, m_printer, ""};
     const ipp_status_t status = cupsLastError();
     if (WantsAuthentication(status))
         return {PrintProblem::NeedsAuthentication, m_printer, ""};
-    if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL)
-        return {PrintProblem::ServerUnreachable, m_printer, ""};
     if (status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS)
         return {PrintProblem::Refusing, m_printer, cupsLastErrorString()};
     if (status == IPP_STATUS_ERROR_NOT_FOUND)
@@ -256,10 +268,7 @@ PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
     if (PrintReport connected = Connect(); connected.problem != PrintProblem::None)
         return connected;
 
-    m_silent = false;
-    ArmWatchdog();
-    const char *name = cupsGetDefault2(m_http.get());
-    DisarmWatchdog();
+    const char *name = Bounded([this] { return cupsGetDefault2(m_http.get()); });
     if (!name)
         return Failure(PrintProblem::NoDefaultPrinter);
     // A default taken from lpoptions may name an instance, "printer/instance".
@@ -287,29 +296,24 @@ PrintReport PrintServer::Send(std::string_view pdf, const std::string &title)
     // The page is drawn upright; a queue set to landscape would turn it on its side.
     cups_option_t *options = nullptr;
     const int optionCount = cupsAddOption("orientation-requested", "3", 0, &options);
-    m_silent = false;
-    ArmWatchdog();
-    m_job = cupsCreateJob(m_http.get(), m_printer.c_str(), title.c_str(), optionCount, options);
-    DisarmWatchdog();
+    m_job
+        = Bounded([&] { return cupsCreateJob(m_http.get(), m_printer.c_str(), title.c_str(), optionCount, options); });
     cupsFreeOptions(optionCount, options);
     if (m_job == 0)
         return Failure(PrintProblem::SendFailed);
 
-    ArmWatchdog();
-    const bool written = cupsStartDocument(m_http.get(), m_printer.c_str(), m_job, title.c_str(), CUPS_FORMAT_PDF, 1)
+    const bool written = Bounded([&] {
+        return cupsStartDocument(m_http.get(), m_printer.c_str(), m_job, title.c_str(), CUPS_FORMAT_PDF, 1)
             == HTTP_STATUS_CONTINUE
-        && cupsWriteRequestData(m_http.get(), pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE;
-    DisarmWatchdog();
+            && cupsWriteRequestData(m_http.get(), pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE;
+    });
     if (!written)
         return Failure(PrintProblem::SendFailed);
 
-    ArmWatchdog();
-    const ipp_status_t finished = cupsFinishDocument(m_http.get(), m_printer.c_str());
-    DisarmWatchdog();
+    const ipp_status_t finished = Bounded([this] { return cupsFinishDocument(m_http.get(), m_printer.c_str()); });
     // Every byte of the page went out: whether the server kept it, only its answer
     // could tell, and that may be lost on the way while the page prints all the same.
-    if (m_silent || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE
-        || cupsLastError() == IPP_STATUS_ERROR_INTERNAL)
+    if (ServerLost())
         return {PrintProblem::NotFollowed, m_printer, ""};
     if (finished > IPP_STATUS_OK_EVENTS_COMPLETE)
         return Failure(PrintProblem::SendFailed);
@@ -319,24 +323,25 @@ PrintReport PrintServer::Send(std::string_view pdf, const std::string &title)
     return {};
 }
 
-PrintReport PrintServer::JobReport(ipp_t *job, bool printerStopped, const std::string &printerState) const
+std::optional<PrintReport> PrintServer::JobReport(ipp_t *job, bool printerStopped,
+                                                  const std::string &printerState) const
 {
     switch (IntegerOf(job, "job-state", IPP_JSTATE_PENDING)) {
     case IPP_JSTATE_COMPLETED:
-        return {};
+        return PrintReport{};
     case IPP_JSTATE_STOPPED:
     case IPP_JSTATE_CANCELED:
     case IPP_JSTATE_ABORTED:
-        return {PrintProblem::Stopped, m_printer, StopReason(job, printerState)};
+        return PrintReport{PrintProblem::Stopped, m_printer, StopReason(job, printerState)};
     case IPP_JSTATE_HELD:
         if (HasKeyword(job, "job-state-reasons", HeldForAuthenticationReason))
-            return {PrintProblem::HeldForAuthentication, m_printer, ""};
-        return {PrintProblem::Held, m_printer, StringOf(job, "job-hold-until")};
+            return PrintReport{PrintProblem::HeldForAuthentication, m_printer, ""};
+        return PrintReport{PrintProblem::Held, m_printer, StringOf(job, "job-hold-until")};
     default:
         // The backend failed and the server stopped the printer: the job waits for it.
         if (printerStopped)
-            return {PrintProblem::Stopped, m_printer, StopReason(job, printerState)};
-        return {PrintProblem::None, "", ""};
+            return PrintReport{PrintProblem::Stopped, m_printer, StopReason(job, printerState)};
+        return std::nullopt;
     }
 }
 
@@ -351,7 +356,6 @@ bool PrintServer::PauseUnlessStopped(std::chrono::milliseconds interval)
 
 PrintReport PrintServer::Follow(std::chrono::milliseconds limit)
 {
-    using namespace std::chrono_literals;
     static const char *const jobWanted[]
         = {"job-state", "job-state-reasons", "job-state-message", "job-printer-state-message", "job-hold-until"};
     static const char *const printerWanted[] = {"printer-state", "printer-state-message"};
@@ -367,12 +371,9 @@ PrintReport PrintServer::Follow(std::chrono::milliseconds limit)
         if (!printer || !Succeeded())
             return {PrintProblem::NotFollowed, m_printer, ""};
 
-        if (IntegerOf(job.get(), "job-state", IPP_JSTATE_PENDING) == IPP_JSTATE_COMPLETED)
-            return {};
         const bool printerStopped = IntegerOf(printer.get(), "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
-        if (PrintReport report = JobReport(job.get(), printerStopped, StringOf(printer.get(), "printer-state-message"));
-            report.problem != PrintProblem::None)
-            return report;
+        if (auto report = JobReport(job.get(), printerStopped, StringOf(printer.get(), "printer-state-message")))
+            return *report;
     } while (std::chrono::steady_clock::now() + PollInterval < deadline && PauseUnlessStopped(PollInterval));
     return {};
 }

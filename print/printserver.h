@@ -85,13 +85,19 @@ private:
     };
 
     PrintReport Connect();
+    // Runs one request of libcups under the watchdog, its answer timed afresh.
+    template <typename Request>
+    auto Bounded(Request request);
     ipp_t *Ask(ipp_t *request);
     void ArmWatchdog();
     void DisarmWatchdog();
+    // Whether the last request lost the server: silent, dribbling, or the connection gone.
+    bool ServerLost() const;
     void Watch(std::stop_token end);
     void ShutConnection();
     PrintReport Failure(PrintProblem otherwise) const;
-    PrintReport JobReport(ipp_t *job, bool printerStopped, const std::string &printerState) const;
+    // The outcome the job's state tells; none while the job is still on its way.
+    std::optional<PrintReport> JobReport(ipp_t *job, bool printerStopped, const std::string &printerState) const;
     std::string PrinterUri() const;
     // Waits `interval`; false when a stop request came first.
     bool PauseUnlessStopped(std::chrono::milliseconds interval);
