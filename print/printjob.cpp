@@ -1,20 +1,25 @@
 #include "print/printjob.h"
 
+#include "print/printserver.h"
+
+#include <mutex>
+#include <stop_token>
+#include <thread>
+
 namespace bbt {
 
-PrintJob::PrintJob(std::string title, Render render, Finished finished)
-    : m_worker(
-        [title = std::move(title), render = std::move(render), finished = std::move(finished)](std::stop_token stop) {
-            const PrintReport report = Run(stop, title, render);
-            if (!stop.stop_requested())
-                finished(report);
-        })
-{
-}
+// What the job's thread and its owner share: the owner may go while the thread runs on.
+struct PrintJob::Shared {
+    std::mutex mutex; // held while `finished` is called, and while the owner lets go
+    Finished finished;
+    std::stop_source stopFollowing;
+};
 
-PrintReport PrintJob::Run(std::stop_token stop, const std::string &title, const Render &render)
+namespace {
+
+PrintReport Run(std::stop_token stopFollowing, const std::string &title, const PrintJob::Render &render)
 {
-    PrintServer server(stop);
+    PrintServer server(stopFollowing);
     PrinterPage page;
     if (PrintReport found = server.FindDefaultPrinter(page); found.problem != PrintProblem::None)
         return found;
@@ -23,7 +28,35 @@ PrintReport PrintJob::Run(std::stop_token stop, const std::string &title, const 
         return {PrintProblem::PageNotMade, page.printer, ""};
     if (PrintReport sent = server.Send(pdf, title); sent.problem != PrintProblem::None)
         return sent;
-    return server.Follow(FollowLimit);
+    if (stopFollowing.stop_requested())
+        return {};
+    return server.Follow(PrintJob::FollowLimit);
+}
+
+} // namespace
+
+PrintJob::PrintJob(std::string title, Render render, Finished finished)
+    : m_shared(std::make_shared<Shared>())
+{
+    m_shared->finished = std::move(finished);
+    std::thread([shared = m_shared, title = std::move(title), render = std::move(render)] {
+        const PrintReport report = Run(shared->stopFollowing.get_token(), title, render);
+        const std::lock_guard lock(shared->mutex);
+        if (shared->finished)
+            shared->finished(report);
+    }).detach();
+}
+
+PrintJob::~PrintJob()
+{
+    m_shared->stopFollowing.request_stop();
+    const std::lock_guard lock(m_shared->mutex);
+    m_shared->finished = nullptr;
+}
+
+void PrintJob::StopFollowing()
+{
+    m_shared->stopFollowing.request_stop();
 }
 
 } // namespace bbt

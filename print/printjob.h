@@ -1,19 +1,18 @@
 #pragma once
 
-#include "print/printserver.h"
+#include "print/printreport.h"
 
+#include <chrono>
 #include <functional>
-#include <stop_token>
+#include <memory>
 #include <string>
-#include <thread>
 
 namespace bbt {
 
 // One press of "印刷", from the press to its outcome, on a thread of its own so that the
 // window never waits for the print server: finds the default printer's page, has `render`
 // draw the document for it, sends it, follows the job and hands one report to `finished`,
-// on the job's thread. Destroying the job abandons the exchange: the connection is shut at
-// once, the thread ends within a moment, and `finished` is not called after that.
+// on the job's thread. Every wait of the job is bounded by the print server's limits.
 class PrintJob final {
 public:
     // The PDF document for the printer's page; empty when it could not be made.
@@ -24,11 +23,19 @@ public:
     static constexpr std::chrono::seconds FollowLimit{30};
 
     PrintJob(std::string title, Render render, Finished finished);
+    // Returns at once; `finished` is never called after it has returned. The job's thread
+    // ends by itself within the print server's limits.
+    ~PrintJob();
+    PrintJob(const PrintJob &) = delete;
+    PrintJob &operator=(const PrintJob &) = delete;
+
+    // The window is gone: the page is still handed to the server, but the job is not
+    // followed after that. The report then says whether the page was handed over.
+    void StopFollowing();
 
 private:
-    static PrintReport Run(std::stop_token stop, const std::string &title, const Render &render);
-
-    std::jthread m_worker;
+    struct Shared;
+    std::shared_ptr<Shared> m_shared;
 };
 
 } // namespace bbt

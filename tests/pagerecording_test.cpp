@@ -1,4 +1,4 @@
-#include "print/printserver.h"
+#include "print/printreport.h"
 #include "printedpage.h"
 #include "windowtesting.h"
 

@@ -1,6 +1,6 @@
 #include "window/pagerendering.h"
 
-#include "print/printserver.h"
+#include "print/printreport.h"
 #include "window/pagerecording.h"
 #include "window/twips.h"
 
