@@ -2,26 +2,42 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
 #include <span>
-#include <sys/socket.h>
+#include <thread>
 
 namespace bbt {
 
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
-constexpr int ConnectTimeoutMs = 5000;
+// How long libcups waits in silence before it asks whether to go on: a server that
+// dribbles slower than this is caught by the request's limit.
+constexpr auto WaitSlice = 100ms;
 // How often a job is asked after.
 constexpr auto PollInterval = 250ms;
 
 // CUPS's name for the reason a job waits for a password.
 constexpr std::string_view HeldForAuthenticationReason = "cups-held-for-authentication";
 
-int GiveUpWaitingCallback(http_t *, void *server)
+// What a real sheet can be: no smaller than a postcard, no larger than a plotter's roll
+// is wide. Lengths in millimetres.
+constexpr double ShortestSide = 100, ShorterLongSide = 148, LongestSide = 1200;
+// A margin takes at most this share of its side, so the page keeps room for the window.
+constexpr double LargestMarginShare = 0.25;
+// The resolutions printers have, in dots per inch.
+constexpr int LowestResolution = 72, HighestResolution = 9600;
+
+int KeepWaitingCallback(http_t *, void *server)
 {
-    return static_cast<PrintServer *>(server)->GiveUpWaiting();
+    return static_cast<PrintServer *>(server)->KeepWaiting() ? 1 : 0;
 }
 
 // libcups would otherwise ask on the terminal the program was started from, and wait there.
@@ -40,7 +56,8 @@ std::string StringOf(ipp_t *response, const char *name)
 int IntegerOf(ipp_t *response, const char *name, int otherwise)
 {
     ipp_attribute_t *attribute = ippFindAttribute(response, name, IPP_TAG_ZERO);
-    return attribute ? ippGetInteger(attribute, 0) : otherwise;
+    const ipp_tag_t tag = attribute ? ippGetValueTag(attribute) : IPP_TAG_ZERO;
+    return tag == IPP_TAG_INTEGER || tag == IPP_TAG_ENUM ? ippGetInteger(attribute, 0) : otherwise;
 }
 
 bool HasKeyword(ipp_t *response, const char *name, std::string_view keyword)
@@ -59,20 +76,47 @@ double Millimetres(ipp_t *collection, const char *name, double otherwise)
     return attribute ? ippGetInteger(attribute, 0) / 100.0 : otherwise;
 }
 
+bool IsRealSheet(double width, double length)
+{
+    const auto [shorter, longer] = std::minmax(width, length);
+    return shorter >= ShortestSide && longer >= ShorterLongSide && longer <= LongestSide;
+}
+
+// Margins that leave room on a side of `side` millimetres; none where together they take
+// the whole side or more.
+std::optional<std::pair<double, double>> RoomyMargins(double first, double second, double side)
+{
+    first = std::max(first, 0.0);
+    second = std::max(second, 0.0);
+    if (!(first + second < side))
+        return std::nullopt;
+    const double largest = side * LargestMarginShare;
+    return std::pair{std::min(first, largest), std::min(second, largest)};
+}
+
+// The paper as the printer describes it, where a real sheet could be so; else `page` as
+// it was, the A4 without margins the program prints on when the printer does not say.
 void ReadMedia(ipp_t *response, PrinterPage &page)
 {
     ipp_attribute_t *media = ippFindAttribute(response, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
-    if (!media)
+    ipp_t *col = media ? ippGetCollection(media, 0) : nullptr;
+    ipp_attribute_t *size = col ? ippFindAttribute(col, "media-size", IPP_TAG_BEGIN_COLLECTION) : nullptr;
+    if (!size)
         return;
-    ipp_t *col = ippGetCollection(media, 0);
-    if (ipp_attribute_t *size = ippFindAttribute(col, "media-size", IPP_TAG_BEGIN_COLLECTION)) {
-        page.width = Millimetres(ippGetCollection(size, 0), "x-dimension", page.width);
-        page.length = Millimetres(ippGetCollection(size, 0), "y-dimension", page.length);
-    }
-    page.left = Millimetres(col, "media-left-margin", page.left);
-    page.top = Millimetres(col, "media-top-margin", page.top);
-    page.right = Millimetres(col, "media-right-margin", page.right);
-    page.bottom = Millimetres(col, "media-bottom-margin", page.bottom);
+    const double width = Millimetres(ippGetCollection(size, 0), "x-dimension", 0);
+    const double length = Millimetres(ippGetCollection(size, 0), "y-dimension", 0);
+    if (!IsRealSheet(width, length))
+        return;
+    const auto sides
+        = RoomyMargins(Millimetres(col, "media-left-margin", 0), Millimetres(col, "media-right-margin", 0), width);
+    const auto ends
+        = RoomyMargins(Millimetres(col, "media-top-margin", 0), Millimetres(col, "media-bottom-margin", 0), length);
+    if (!sides || !ends)
+        return;
+    page.width = width;
+    page.length = length;
+    std::tie(page.left, page.right) = *sides;
+    std::tie(page.top, page.bottom) = *ends;
 }
 
 void ReadResolution(ipp_t *response, PrinterPage &page)
@@ -83,18 +127,19 @@ void ReadResolution(ipp_t *response, PrinterPage &page)
     int vertical = 0;
     ipp_res_t units = IPP_RES_PER_INCH;
     const int horizontal = ippGetResolution(attribute, 0, &vertical, &units);
-    const int dpi = units == IPP_RES_PER_CM ? horizontal * 254 / 100 : horizontal;
-    if (dpi > 0)
-        page.resolution = dpi;
+    // In floating point: a server's number of dots per centimetre may be any int.
+    const double dpi = units == IPP_RES_PER_CM ? horizontal * 2.54 : horizontal;
+    if (dpi >= LowestResolution && dpi <= HighestResolution)
+        page.resolution = int(std::lround(dpi));
 }
 
 // The printer's own words on why a job did not print: the job's, else the printer's.
-std::string StopReason(ipp_t *job, const std::string &printerState)
+std::string StopReason(ipp_t *job, ipp_t *printer)
 {
     for (const char *name : {"job-printer-state-message", "job-state-message"})
         if (std::string message = StringOf(job, name); !message.empty())
             return message;
-    return printerState;
+    return StringOf(printer, "printer-state-message");
 }
 
 // A request about the printer at `printerUri` for the attributes `wanted`.
@@ -133,6 +178,54 @@ bool WantsAuthentication(ipp_status_t status)
     }
 }
 
+// The variable's value; one set but empty counts as unset.
+std::string Variable(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The printer the user chose for this session, as lp reads it: LPDEST, else PRINTER, where
+// "lp" means none in particular.
+std::string ChosenPrinter()
+{
+    if (std::string destination = Variable("LPDEST"); !destination.empty())
+        return destination;
+    if (std::string printer = Variable("PRINTER"); printer != "lp")
+        return printer;
+    return {};
+}
+
+// The addresses of the print server's host, looked up on a thread of their own: a lookup
+// cannot be interrupted, so the job waits for it only until its deadline and then leaves
+// it to finish by itself.
+struct Lookup {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    http_addrlist_t *addresses = nullptr;
+    ~Lookup()
+    {
+        httpAddrFreeList(addresses);
+    }
+};
+
+std::shared_ptr<Lookup> LookUp(const std::string &host, int port, Clock::time_point deadline)
+{
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, host, service = std::to_string(port)] {
+        http_addrlist_t *addresses = httpAddrGetList(host.c_str(), AF_UNSPEC, service.c_str());
+        const std::lock_guard lock(lookup->mutex);
+        lookup->addresses = addresses;
+        lookup->finished = true;
+        lookup->done.notify_all();
+    }).detach();
+    std::unique_lock lock(lookup->mutex);
+    if (!lookup->done.wait_until(lock, deadline, [&] { return lookup->finished; }))
+        return nullptr;
+    return lookup;
+}
+
 } // namespace
 
 void PrintServer::HttpClose::operator()(http_t *http) const
@@ -140,92 +233,52 @@ void PrintServer::HttpClose::operator()(http_t *http) const
     httpClose(http);
 }
 
-void PrintServer::ShutOnStop::operator()() const
-{
-    server->m_cancelConnect = 1;
-    server->ShutConnection();
-}
-
-PrintServer::PrintServer(std::stop_token stop)
-    : m_stop(std::move(stop))
-    , m_onStop(m_stop, ShutOnStop{this})
-    , m_watchdog([this](std::stop_token end) { Watch(std::move(end)); })
+PrintServer::PrintServer(std::stop_token stopFollowing)
+    : m_stopFollowing(std::move(stopFollowing))
 {
     cupsSetPasswordCB2(DeclinePassword, nullptr);
 }
 
 PrintServer::~PrintServer() = default;
 
-int PrintServer::GiveUpWaiting()
+bool PrintServer::KeepWaiting()
 {
-    m_silent = true;
-    return 0;
-}
-
-void PrintServer::ShutConnection()
-{
-    std::lock_guard lock(m_mutex);
-    if (m_http)
-        shutdown(httpGetFd(m_http.get()), SHUT_RDWR);
-}
-
-// Shuts the connection when a request overruns its limit: a server that dribbles an
-// answer a byte at a time never leaves libcups waiting long enough to time out.
-void PrintServer::Watch(std::stop_token end)
-{
-    std::unique_lock lock(m_mutex);
-    while (!end.stop_requested()) {
-        if (m_deadline && std::chrono::steady_clock::now() >= *m_deadline) {
-            m_silent = true;
-            m_deadline.reset();
-            if (m_http)
-                shutdown(httpGetFd(m_http.get()), SHUT_RDWR);
-        }
-        if (m_deadline)
-            m_wake.wait_until(lock, end, *m_deadline, [] { return false; });
-        else
-            m_wake.wait(lock, end, [this] { return m_deadline.has_value(); });
-    }
-}
-
-void PrintServer::ArmWatchdog()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_deadline = std::chrono::steady_clock::now() + RequestLimit;
-    }
-    m_wake.notify_all();
-}
-
-void PrintServer::DisarmWatchdog()
-{
-    std::lock_guard lock(m_mutex);
-    m_deadline.reset();
+    const auto now = Clock::now();
+    // Called again well after a slice: the server said something in between.
+    if (now - m_lastWait > 2 * WaitSlice)
+        m_silentSince = now - WaitSlice;
+    m_lastWait = now;
+    m_silent = m_silent || now - m_silentSince >= AnswerTimeout || now >= m_requestDeadline;
+    return !m_silent;
 }
 
 PrintReport PrintServer::Connect()
 {
-    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ConnectTimeoutMs,
-                                &m_cancelConnect);
+    const std::string host = cupsServer();
+    const int port = ippPort();
+    const auto deadline = Clock::now() + AnswerTimeout;
+    const std::shared_ptr<Lookup> lookup = LookUp(host, port, deadline);
+    if (!lookup || !lookup->addresses)
+        return {PrintProblem::ServerUnreachable, "", ""};
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    http_t *http = httpConnect2(host.c_str(), port, lookup->addresses, AF_UNSPEC, cupsEncryption(), 1,
+                                int(std::max(left, 1ms).count()), nullptr);
     if (!http)
         return {PrintProblem::ServerUnreachable, "", ""};
-    // Any wait of libcups ends after this much silence; any byte from the server restarts it.
-    httpSetTimeout(http, std::chrono::duration<double>(AnswerTimeout).count(), GiveUpWaitingCallback, this);
-    std::lock_guard lock(m_mutex);
+    // Every wait of libcups asks KeepWaiting after a slice of silence.
+    httpSetTimeout(http, std::chrono::duration<double>(WaitSlice).count(), KeepWaitingCallback, this);
     m_http.reset(http);
-    if (m_stop.stop_requested())
-        shutdown(httpGetFd(http), SHUT_RDWR);
     return {};
 }
 
 template <typename Request>
 auto PrintServer::Bounded(Request request)
 {
+    const auto now = Clock::now();
     m_silent = false;
-    ArmWatchdog();
-    const auto result = request();
-    DisarmWatchdog();
-    return result;
+    m_requestDeadline = now + RequestLimit;
+    m_silentSince = m_lastWait = now;
+    return request();
 }
 
 ipp_t *PrintServer::Ask(ipp_t *request)
@@ -252,7 +305,8 @@ PrintReport PrintServer::Failure(PrintProblem otherwise) const
         return {PrintProblem::Refusing, m_printer, cupsLastErrorString()};
     if (status == IPP_STATUS_ERROR_NOT_FOUND)
         return {PrintProblem::NoDefaultPrinter, m_printer, ""};
-    return {otherwise, m_printer, cupsLastErrorString()};
+    // An answer that says success but lacks what was asked for has no reason worth telling.
+    return {otherwise, m_printer, Succeeded() ? "" : cupsLastErrorString()};
 }
 
 std::string PrintServer::PrinterUri() const
@@ -263,16 +317,29 @@ std::string PrintServer::PrinterUri() const
     return uri.data();
 }
 
+// The user's choice, else the server's default; nothing when the server could not say.
+std::optional<std::string> PrintServer::DefaultPrinterName()
+{
+    if (std::string chosen = ChosenPrinter(); !chosen.empty())
+        return chosen;
+    const IppResponse response{Ask(ippNewRequest(IPP_OP_CUPS_GET_DEFAULT))};
+    if (!response || !Succeeded())
+        return std::nullopt;
+    return StringOf(response.get(), "printer-name");
+}
+
 PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
 {
     if (PrintReport connected = Connect(); connected.problem != PrintProblem::None)
         return connected;
 
-    const char *name = Bounded([this] { return cupsGetDefault2(m_http.get()); });
+    const std::optional<std::string> name = DefaultPrinterName();
     if (!name)
         return Failure(PrintProblem::NoDefaultPrinter);
-    // A default taken from lpoptions may name an instance, "printer/instance".
-    m_printer = std::string(name).substr(0, std::string_view(name).find('/'));
+    if (name->empty())
+        return {PrintProblem::NoDefaultPrinter, "", ""};
+    // A default may name an instance, "printer/instance".
+    m_printer = name->substr(0, name->find('/'));
     page.printer = m_printer;
 
     static const char *const wanted[] = {"printer-state", "printer-state-message", "printer-is-accepting-jobs",
@@ -299,7 +366,7 @@ PrintReport PrintServer::Send(std::string_view pdf, const std::string &title)
     m_job
         = Bounded([&] { return cupsCreateJob(m_http.get(), m_printer.c_str(), title.c_str(), optionCount, options); });
     cupsFreeOptions(optionCount, options);
-    if (m_job == 0)
+    if (m_job <= 0)
         return Failure(PrintProblem::SendFailed);
 
     const bool written = Bounded([&] {
@@ -323,25 +390,28 @@ PrintReport PrintServer::Send(std::string_view pdf, const std::string &title)
     return {};
 }
 
-std::optional<PrintReport> PrintServer::JobReport(ipp_t *job, bool printerStopped,
-                                                  const std::string &printerState) const
+std::optional<PrintReport> PrintServer::JobReport(ipp_t *job, ipp_t *printer) const
 {
+    const bool printerStopped = IntegerOf(printer, "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
     switch (IntegerOf(job, "job-state", IPP_JSTATE_PENDING)) {
     case IPP_JSTATE_COMPLETED:
         return PrintReport{};
     case IPP_JSTATE_STOPPED:
     case IPP_JSTATE_CANCELED:
     case IPP_JSTATE_ABORTED:
-        return PrintReport{PrintProblem::Stopped, m_printer, StopReason(job, printerState)};
+        return PrintReport{PrintProblem::Stopped, m_printer, StopReason(job, printer)};
     case IPP_JSTATE_HELD:
         if (HasKeyword(job, "job-state-reasons", HeldForAuthenticationReason))
             return PrintReport{PrintProblem::HeldForAuthentication, m_printer, ""};
         return PrintReport{PrintProblem::Held, m_printer, StringOf(job, "job-hold-until")};
     default:
-        // The backend failed and the server stopped the printer: the job waits for it.
-        if (printerStopped)
-            return PrintReport{PrintProblem::Stopped, m_printer, StopReason(job, printerState)};
-        return std::nullopt;
+        if (!printerStopped)
+            return std::nullopt;
+        // Stopped while printing the job: the printer or its backend failed on it. Stopped
+        // before it began: paused, and the page waits in the queue.
+        if (IntegerOf(job, "time-at-processing", 0) > 0)
+            return PrintReport{PrintProblem::Stopped, m_printer, StopReason(job, printer)};
+        return PrintReport{PrintProblem::Paused, m_printer, StringOf(printer, "printer-state-message")};
     }
 }
 
@@ -350,17 +420,18 @@ bool PrintServer::PauseUnlessStopped(std::chrono::milliseconds interval)
     std::mutex mutex;
     std::condition_variable_any never;
     std::unique_lock lock(mutex);
-    never.wait_for(lock, m_stop, interval, [] { return false; });
-    return !m_stop.stop_requested();
+    never.wait_for(lock, m_stopFollowing, interval, [] { return false; });
+    return !m_stopFollowing.stop_requested();
 }
 
 PrintReport PrintServer::Follow(std::chrono::milliseconds limit)
 {
     static const char *const jobWanted[]
-        = {"job-state", "job-state-reasons", "job-state-message", "job-printer-state-message", "job-hold-until"};
+        = {"job-state",      "job-state-reasons", "job-state-message", "job-printer-state-message",
+           "job-hold-until", "time-at-processing"};
     static const char *const printerWanted[] = {"printer-state", "printer-state-message"};
     const std::string printerUri = PrinterUri();
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+    const auto deadline = Clock::now() + limit;
     do {
         ipp_t *request = AttributesRequest(IPP_OP_GET_JOB_ATTRIBUTES, printerUri, jobWanted);
         ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", m_job);
@@ -370,11 +441,9 @@ PrintReport PrintServer::Follow(std::chrono::milliseconds limit)
         const IppResponse printer{Ask(AttributesRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printerUri, printerWanted))};
         if (!printer || !Succeeded())
             return {PrintProblem::NotFollowed, m_printer, ""};
-
-        const bool printerStopped = IntegerOf(printer.get(), "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
-        if (auto report = JobReport(job.get(), printerStopped, StringOf(printer.get(), "printer-state-message")))
+        if (auto report = JobReport(job.get(), printer.get()))
             return *report;
-    } while (std::chrono::steady_clock::now() + PollInterval < deadline && PauseUnlessStopped(PollInterval));
+    } while (Clock::now() + PollInterval < deadline && PauseUnlessStopped(PollInterval));
     return {};
 }
 
