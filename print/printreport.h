@@ -23,7 +23,7 @@ enum class PrintProblem {
 
 struct PrintReport {
     PrintProblem problem = PrintProblem::None;
-    std::string printer;
+    std::string printer{};
     // The server's or the printer's own words where it gave any; for a held job, until
     // when (CUPS's job-hold-until: "indefinite", "night", "18:30:00"…).
     std::string reason;
@@ -31,7 +31,7 @@ struct PrintReport {
 
 // The default printer's page as the print server describes it. Lengths in millimetres.
 struct PrinterPage {
-    std::string printer;
+    std::string printer{};
     int resolution = 600; // dots per inch
     double width = 210, length = 297;
     double left = 0, top = 0, right = 0, bottom = 0; // the unprintable margins

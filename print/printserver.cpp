@@ -360,12 +360,16 @@ PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
 
 PrintReport PrintServer::Send(std::string_view pdf, const std::string &title)
 {
+    // Asked here rather than through cupsCreateJob, which looks the printer up again on
+    // connections of its own, outside the bounds of this one.
+    ipp_t *request = ippNewRequest(IPP_OP_CREATE_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri().c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
     // The page is drawn upright; a queue set to landscape would turn it on its side.
-    cups_option_t *options = nullptr;
-    const int optionCount = cupsAddOption("orientation-requested", "3", 0, &options);
-    m_job
-        = Bounded([&] { return cupsCreateJob(m_http.get(), m_printer.c_str(), title.c_str(), optionCount, options); });
-    cupsFreeOptions(optionCount, options);
+    ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_ENUM, "orientation-requested", IPP_ORIENT_PORTRAIT);
+    const IppResponse created{Ask(request)};
+    m_job = created && Succeeded() ? IntegerOf(created.get(), "job-id", 0) : 0;
     if (m_job <= 0)
         return Failure(PrintProblem::SendFailed);
 

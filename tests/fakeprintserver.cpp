@@ -1,7 +1,11 @@
 #include "fakeprintserver.h"
 
+#include <cups/ipp.h>
+
 #include <algorithm>
+#include <cctype>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -45,6 +49,97 @@ void WriteAll(int fd, std::string_view bytes)
     }
 }
 
+// The body of the HTTP request at the front of `received`, once it is all there, and how
+// many bytes the request took; the body in pieces where the client sent it chunked.
+std::optional<std::pair<std::string, std::size_t>> WholeRequest(std::string_view received)
+{
+    const std::size_t headersEnd = received.find("\r\n\r\n");
+    if (headersEnd == std::string_view::npos)
+        return std::nullopt;
+    std::string headers(received.substr(0, headersEnd));
+    std::transform(headers.begin(), headers.end(), headers.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::size_t at = headersEnd + 4;
+    if (headers.find("transfer-encoding: chunked") == std::string::npos) {
+        const std::size_t field = headers.find("content-length:");
+        const std::size_t length = field == std::string::npos ? 0 : std::stoul(headers.substr(field + 15));
+        if (received.size() < at + length)
+            return std::nullopt;
+        return std::pair{std::string(received.substr(at, length)), at + length};
+    }
+    std::string body;
+    for (;;) {
+        const std::size_t lineEnd = received.find("\r\n", at);
+        if (lineEnd == std::string_view::npos)
+            return std::nullopt;
+        const std::size_t size = std::stoul(std::string(received.substr(at, lineEnd - at)), nullptr, 16);
+        if (received.size() < lineEnd + 2 + size + 2)
+            return std::nullopt;
+        body += received.substr(lineEnd + 2, size);
+        at = lineEnd + 2 + size + 2;
+        if (size == 0)
+            return std::pair{std::move(body), at};
+    }
+}
+
+bool AsksToGoOn(std::string_view received)
+{
+    std::string headers(received.substr(0, received.find("\r\n\r\n")));
+    std::transform(headers.begin(), headers.end(), headers.begin(), [](unsigned char c) { return std::tolower(c); });
+    return headers.find("expect: 100-continue") != std::string::npos;
+}
+
+ipp_t *ParsedIpp(std::string_view bytes)
+{
+    ipp_t *ipp = ippNew();
+    ippReadIO(
+        &bytes,
+        [](void *source, ipp_uchar_t *buffer, size_t wanted) -> ssize_t {
+            auto *left = static_cast<std::string_view *>(source);
+            const std::size_t taken = std::min(wanted, left->size());
+            std::copy_n(left->data(), taken, buffer);
+            left->remove_prefix(taken);
+            return ssize_t(taken);
+        },
+        1, nullptr, ipp);
+    return ipp;
+}
+
+std::string Encoded(ipp_t *ipp)
+{
+    std::string bytes;
+    ippWriteIO(
+        &bytes,
+        [](void *sink, ipp_uchar_t *buffer, size_t length) -> ssize_t {
+            static_cast<std::string *>(sink)->append(reinterpret_cast<const char *>(buffer), length);
+            return ssize_t(length);
+        },
+        1, nullptr, ipp);
+    return bytes;
+}
+
+std::string HttpAnswer(int status, std::string_view body)
+{
+    return "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Refused")
+        + "\r\nContent-Type: application/ipp\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n"
+        + std::string(body);
+}
+
+void AddMedia(ipp_t *answer, const FakePrinter &printer)
+{
+    ipp_t *size = ippNew();
+    ippAddInteger(size, IPP_TAG_ZERO, IPP_TAG_INTEGER, "x-dimension", printer.width);
+    ippAddInteger(size, IPP_TAG_ZERO, IPP_TAG_INTEGER, "y-dimension", printer.length);
+    ipp_t *media = ippNew();
+    ippAddCollection(media, IPP_TAG_ZERO, "media-size", size);
+    ippAddInteger(media, IPP_TAG_ZERO, IPP_TAG_INTEGER, "media-left-margin", printer.left);
+    ippAddInteger(media, IPP_TAG_ZERO, IPP_TAG_INTEGER, "media-right-margin", printer.right);
+    ippAddInteger(media, IPP_TAG_ZERO, IPP_TAG_INTEGER, "media-top-margin", printer.top);
+    ippAddInteger(media, IPP_TAG_ZERO, IPP_TAG_INTEGER, "media-bottom-margin", printer.bottom);
+    ippAddCollection(answer, IPP_TAG_PRINTER, "media-col-default", media);
+    ippDelete(size);
+    ippDelete(media);
+}
+
 } // namespace
 
 FakePrintServer::FakePrintServer(Behaviour behaviour, std::string path, std::string upstream,
@@ -53,6 +148,20 @@ FakePrintServer::FakePrintServer(Behaviour behaviour, std::string path, std::str
     , m_path(std::move(path))
     , m_upstream(std::move(upstream))
     , m_delay(delay)
+{
+    Listen();
+}
+
+FakePrintServer::FakePrintServer(FakePrinter printer, std::string path)
+    : m_behaviour(Behaviour::Answers)
+    , m_path(std::move(path))
+    , m_delay(0)
+    , m_printer(std::move(printer))
+{
+    Listen();
+}
+
+void FakePrintServer::Listen()
 {
     unlink(m_path.c_str());
     m_listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -89,12 +198,6 @@ bool FakePrintServer::Listening() const
     return m_listener >= 0;
 }
 
-int FakePrintServer::Connections()
-{
-    std::lock_guard lock(m_mutex);
-    return int(m_links.size());
-}
-
 void FakePrintServer::Accept()
 {
     const int client = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
@@ -102,7 +205,7 @@ void FakePrintServer::Accept()
         return;
     Link link;
     link.client = client;
-    if (m_behaviour != Behaviour::Silent)
+    if (m_behaviour != Behaviour::Silent && m_behaviour != Behaviour::Answers)
         link.server = ConnectTo(m_upstream);
     std::lock_guard lock(m_mutex);
     m_links.push_back(std::move(link));
@@ -121,6 +224,11 @@ void FakePrintServer::Relay(Link &link, bool fromServer)
         return;
     }
     const std::string_view bytes(buffer, std::size_t(got));
+    if (m_behaviour == Behaviour::Answers) {
+        link.request += bytes;
+        Answer(link);
+        return;
+    }
     if (!fromServer) {
         link.fromClient += bytes;
         link.pageSent = link.pageSent || link.fromClient.find("%%EOF") != std::string::npos;
@@ -156,6 +264,78 @@ void FakePrintServer::Deliver(Link &link)
             return;
         }
     }
+}
+
+// Answers each whole request the client has sent; tells it to go on with a body first
+// where it waits to be told.
+void FakePrintServer::Answer(Link &link)
+{
+    for (;;) {
+        if (!link.continued && AsksToGoOn(link.request) && link.request.find("\r\n\r\n") != std::string::npos) {
+            WriteAll(link.client, "HTTP/1.1 100 Continue\r\n\r\n");
+            link.continued = true;
+        }
+        const auto request = WholeRequest(link.request);
+        if (!request)
+            return;
+        link.request.erase(0, request->second);
+        link.continued = false;
+        WriteAll(link.client, AnswerTo(request->first));
+    }
+}
+
+std::string FakePrintServer::AnswerTo(std::string_view ippRequest)
+{
+    ipp_t *request = ParsedIpp(ippRequest);
+    ipp_t *answer = ippNewResponse(request);
+    const FakePrinter &printer = m_printer;
+    int httpStatus = 200;
+    switch (ippGetOperation(request)) {
+    case IPP_OP_CUPS_GET_DEFAULT:
+        if (printer.namedAsDefault)
+            ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_NAME, "printer-name", nullptr, printer.name.c_str());
+        else
+            ippSetStatusCode(answer, IPP_STATUS_ERROR_NOT_FOUND);
+        break;
+    case IPP_OP_GET_PRINTER_ATTRIBUTES: {
+        const bool paused = printer.pausedOnceTheJobIsIn && m_jobIn;
+        ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state",
+                      paused ? IPP_PSTATE_STOPPED : IPP_PSTATE_IDLE);
+        ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_TEXT, "printer-state-message", nullptr,
+                     printer.stateMessage.c_str());
+        ippAddBoolean(answer, IPP_TAG_PRINTER, "printer-is-accepting-jobs", printer.accepting);
+        if (printer.describesResolution)
+            ippAddResolution(answer, IPP_TAG_PRINTER, "printer-resolution-default",
+                             printer.perCentimetre ? IPP_RES_PER_CM : IPP_RES_PER_INCH, printer.resolution,
+                             printer.resolution);
+        if (printer.describesMedia)
+            AddMedia(answer, printer);
+        break;
+    }
+    case IPP_OP_CREATE_JOB:
+        httpStatus = printer.createJobHttpStatus;
+        if (printer.jobId != 0)
+            ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_INTEGER, "job-id", printer.jobId);
+        ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state", IPP_JSTATE_PENDING);
+        break;
+    case IPP_OP_SEND_DOCUMENT:
+        ippSetStatusCode(answer, ipp_status_t(printer.documentStatus));
+        m_jobIn = printer.documentStatus == IPP_STATUS_OK;
+        break;
+    case IPP_OP_GET_JOB_ATTRIBUTES:
+        ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state",
+                      printer.pausedOnceTheJobIsIn ? IPP_JSTATE_PENDING : printer.jobState);
+        ippAddString(answer, IPP_TAG_JOB, IPP_TAG_KEYWORD, "job-state-reasons", nullptr, "none");
+        if (!printer.holdUntil.empty())
+            ippAddString(answer, IPP_TAG_JOB, IPP_TAG_KEYWORD, "job-hold-until", nullptr, printer.holdUntil.c_str());
+        break;
+    default:
+        ippSetStatusCode(answer, IPP_STATUS_ERROR_OPERATION_NOT_SUPPORTED);
+    }
+    const std::string answerBytes = httpStatus == 200 ? Encoded(answer) : std::string();
+    ippDelete(request);
+    ippDelete(answer);
+    return HttpAnswer(httpStatus, answerBytes);
 }
 
 int FakePrintServer::NextWakeMs() const

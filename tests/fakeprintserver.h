@@ -4,19 +4,43 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 // Print servers on a bad day, on Unix sockets of the test's own: one that takes
-// connections and never says a word, and proxies in front of a real CUPS server that pass
-// its answers on late, a byte at a time, or not at all once the page has gone through.
+// connections and never says a word, proxies in front of a real CUPS server that pass
+// its answers on late, a byte at a time, or not at all once the page has gone through,
+// and a server that answers for a printer of its own as a broken or hostile one does.
 namespace bbt::printtest {
+
+// What the answering fake says of its one printer. Lengths in hundredths of a millimetre,
+// states and statuses as IPP numbers them.
+struct FakePrinter {
+    std::string name = "Fake";
+    bool namedAsDefault = true; // CUPS-Get-Default names the printer
+    bool accepting = true;
+    std::string stateMessage{};
+    bool describesMedia = true;
+    int width = 21000, length = 29700;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    bool describesResolution = true;
+    int resolution = 600;
+    bool perCentimetre = false;
+    int createJobHttpStatus = 200; // an HTTP answer in place of the IPP one
+    int jobId = 7; // 0: the job's number is left out
+    int documentStatus = 0; // successful-ok
+    int jobState = 9; // completed
+    std::string holdUntil{};
+    bool pausedOnceTheJobIsIn = false;
+};
 
 enum class Behaviour {
     Silent, // takes every connection, reads nothing, answers nothing
     Late, // passes every piece of the server's answers on `delay` late
     Dribbling, // passes the server's answers on one byte every 200 ms
     StallsAfterPage, // passes everything until the server has answered the page, then nothing
+    Answers, // answers every request itself, for its FakePrinter
 };
 
 class FakePrintServer final {
@@ -24,12 +48,13 @@ public:
     // Listens on `path`; the proxies pass what they are sent on to the server at `upstream`.
     FakePrintServer(Behaviour behaviour, std::string path, std::string upstream = {},
                     std::chrono::milliseconds delay = {});
+    // Answers for `printer` on `path`, with no server behind it.
+    FakePrintServer(FakePrinter printer, std::string path);
     ~FakePrintServer();
     FakePrintServer(const FakePrintServer &) = delete;
     FakePrintServer &operator=(const FakePrintServer &) = delete;
 
     bool Listening() const;
-    int Connections();
 
 private:
     struct Piece {
@@ -41,17 +66,24 @@ private:
         std::deque<Piece> toClient;
         std::string fromClient; // the tail of what the client sent, to see the page's end
         bool pageSent = false, stalled = false;
+        std::string request; // what the client sent of the request being answered
+        bool continued = false; // told to go on with the request's body
     };
 
+    void Listen();
     void Serve(std::stop_token stop);
     void Accept();
     void Relay(Link &link, bool fromServer);
     void Deliver(Link &link);
+    void Answer(Link &link);
+    std::string AnswerTo(std::string_view ippRequest);
     int NextWakeMs() const;
 
     Behaviour m_behaviour;
     std::string m_path, m_upstream;
     std::chrono::milliseconds m_delay;
+    FakePrinter m_printer;
+    bool m_jobIn = false;
     int m_listener = -1;
     int m_wake[2] = {-1, -1};
     std::mutex m_mutex;
