@@ -200,6 +200,21 @@ TEST(RecordedPage, RendersOffTheWindowsThreadAsOnIt)
         EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown << " is missing from\n" << text.toStdString();
 }
 
+// Paper no printer has leaves no room for the window: no document is made, rather than a
+// blank page the user would take for the chart.
+class PaperWithoutRoom : public testing::TestWithParam<PrinterPage> {};
+
+TEST_P(PaperWithoutRoom, MakesNoDocument)
+{
+    EXPECT_TRUE(RenderRecordedPdf(FormWithSampleChart()->RecordPage(), GetParam()).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, PaperWithoutRoom,
+                         testing::Values(PrinterPage{.width = 0, .length = 0},
+                                         PrinterPage{.width = -210, .length = -297},
+                                         PrinterPage{.left = 150, .right = 150},
+                                         PrinterPage{.top = 200, .bottom = 200}));
+
 } // namespace
 } // namespace bbt
 

@@ -35,12 +35,16 @@ bool RenderRecordedPage(const PageRecording &page, QPagedPaintDevice &device)
     QPicture picture;
     picture.setData(page.picture.constData(), uint(page.picture.size()));
 
+    // A page with no room for the window would go out blank, and be taken for the chart.
+    const qreal fit = FitOnPage(page, device);
+    if (!(fit > 0))
+        return false;
     QPainter painter;
     if (!painter.begin(&device))
         return false;
     // Replaying a picture scales it from the screen's logical resolution to the device's;
     // the recording is in twips, so the page starts from twips.
-    const qreal scale = FitOnPage(page, device) / TwipsPerInch;
+    const qreal scale = fit / TwipsPerInch;
     painter.scale(scale * picture.logicalDpiX(), scale * picture.logicalDpiY());
     painter.drawPicture(0, 0, picture);
     return painter.end();
@@ -57,8 +61,8 @@ QByteArray RenderRecordedPdf(const PageRecording &page, const PrinterPage &paper
         writer.setTitle(page.title);
         writer.setCreator(page.title);
         writer.setResolution(paper.resolution);
-        writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Millimeter));
-        if (!RenderRecordedPage(page, writer))
+        const QPageLayout layout(size, QPageLayout::Portrait, margins, QPageLayout::Millimeter);
+        if (!size.isValid() || !layout.isValid() || !writer.setPageLayout(layout) || !RenderRecordedPage(page, writer))
             return {};
     }
     return document.data();
