@@ -6,8 +6,10 @@ Usage: /usr/bin/python3 scripts/atspi_tree.py PID
 Answers the start-up message with its OK button, prints the window's accessible tree,
 presses グラフ表示, waits for the chart's description to change, prints the tree again and
 the chart's table as a screen reader walks it, row by row under its column headers, and
-checks what a screen reader reads out. Prints "ok: ..." for every check that holds; exits
-with status 1 and a "FAILED: ..." line on the first that does not.
+checks what a screen reader reads out. Before the drawing and after it, it sends the chart's
+table requests for places in it and outside it, and checks each answer and that the program
+still runs and answers. Prints "ok: ..." for every check that holds; exits with status 1 and
+a "FAILED: ..." line on the first that does not.
 """
 
 import sys
@@ -26,6 +28,30 @@ SampleLowest, SampleHighest = "36.1℃（15日）", "36.72℃（27日）"
 TableHeaders = ["日", "体温", "チェック日"]
 SampleDays = 23
 Row27 = ["27", "36.72", "いいえ"]
+Row27Index = 18
+# Moving along the 27th's row, a screen reader announces each cell under its column's header.
+Row27Announced = ["日 27", "体温 36.72", "チェック日 いいえ"]
+
+# Requests a screen reader may send the chart's table, with the answer before the first
+# drawing, when the table has no rows, and after the sample's. A place outside the table has
+# no cell: it spans nothing, is not selected, and has no index, row or column.
+# (pyatspi's name of the request, its arguments, answer before, answer after)
+TableRequests = [
+    ("getRowExtentAt", (0, 0), 0, 1),
+    ("isSelected", (0, 0), False, False),
+    ("getIndexAt", (0, 0), -1, 3),
+    ("getRowAtIndex", (3,), -1, 0),
+    ("getRowExtentAt", (-1, 0), 0, 0),
+    ("getRowExtentAt", (10000, 0), 0, 0),
+    ("getColumnExtentAt", (0, 99), 0, 0),
+    ("isSelected", (0, 99), False, False),
+    ("getIndexAt", (99, 0), -1, -1),
+    ("getRowAtIndex", (10000,), -1, -1),
+    ("getColumnAtIndex", (10000,), -1, -1),
+    ("getAccessibleAt", (99, 0), None, None),
+    # Qt's bridge reports success whenever it is handed a cell, the one outside included.
+    ("getRowColumnExtentsAtIndex", (10000,), (True, -1, -1, 0, 0, False), (True, -1, -1, 0, 0, False)),
+]
 
 # The program and the bus answer in their own time; a wait that takes longer has failed.
 DeadlineSeconds = 30
@@ -125,6 +151,53 @@ def the_chart(window):
     return charts[0]
 
 
+def running(pid):
+    """Whether the process runs: not gone, and not a zombie waiting for its parent."""
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except FileNotFoundError:
+        return False
+
+
+def answer(request):
+    try:
+        found = request()
+    except Exception as error:  # the bus's error, or the program gone
+        return f"an error: {error}"
+    return tuple(found) if isinstance(found, tuple) else found
+
+
+def check_table_requests(pid, chart, drawn):
+    table = chart.queryTable()
+    rows = SampleDays if drawn else 0
+    when = "after the drawing" if drawn else "before any drawing"
+    for name, arguments, before, after in TableRequests:
+        expected = after if drawn else before
+        request = f"{name}{arguments}".replace(",)", ")")
+        found = answer(lambda: getattr(table, name)(*arguments))
+        alive = running(pid)
+        told = answer(lambda: table.nRows)
+        check(found == expected and alive and told == rows,
+              f"{when}, {request} answers {expected}, and the program runs on and tells its {rows} rows",
+              f"the answer {found}, the program {'running' if alive else 'gone'}, the rows {told}")
+
+
+def check_row27(chart):
+    """The 27th's cells as a screen reader reads them, each telling its own row and column."""
+    table = chart.queryTable()
+    cells = [table.getAccessibleAt(Row27Index, column) for column in range(table.nColumns)]
+    places = [(table.getRowAtIndex(cell.getIndexInParent()), table.getColumnAtIndex(cell.getIndexInParent()))
+              for cell in cells]
+    extents = [(table.getRowExtentAt(row, column), table.getColumnExtentAt(row, column)) for row, column in places]
+    check(places == [(Row27Index, column) for column in range(len(cells))] and extents == [(1, 1)] * len(cells),
+          f"the 27th's cells tell their row, {Row27Index}, their columns and an extent of one row and one column",
+          f"the places {places} and the extents {extents}")
+    announced = [f"{table.getColumnHeader(column).name} {cell.name}" for cell, (_, column) in zip(cells, places)]
+    check(announced == Row27Announced, f"along the 27th's row a screen reader announces {', '.join(Row27Announced)}",
+          announced)
+
+
 def label_names(window):
     return [label.name for label in children(window, pyatspi.ROLE_LABEL)]
 
@@ -142,6 +215,7 @@ def main():
     check(DesignTitle in label_names(window) and chart.description == NotDrawnYet,
           f'before the first drawing the title label reads "{DesignTitle}" and the chart "{NotDrawnYet}"',
           f'the labels {label_names(window)} and the chart "{chart.description}"')
+    check_table_requests(pid, chart, drawn=False)
 
     buttons = children(window, pyatspi.ROLE_PUSH_BUTTON)
     draw = [button for button in buttons if button.name == "グラフ表示"]
@@ -172,6 +246,8 @@ def main():
           f"the columns {headers} and {len(rows)} rows")
     row27 = next((cells for cells in rows if cells[0] == Row27[0]), None)
     check(row27 == Row27, f"the 27th's row reads {' | '.join(Row27)}", f"{row27}")
+    check_row27(chart)
+    check_table_requests(pid, chart, drawn=True)
 
 
 if __name__ == "__main__":

@@ -18,6 +18,8 @@ namespace {
 const std::array<QString, 3> ColumnHeaders{QStringLiteral("日"), QStringLiteral("体温"), QStringLiteral("チェック日")};
 constexpr int ColumnCount = static_cast<int>(ColumnHeaders.size());
 constexpr int HeaderRow = -1;
+// The row and column of the one cell that stands for every place outside the table.
+constexpr int OutsidePlace = -2;
 
 QString Day(int day)
 {
@@ -64,8 +66,10 @@ QString TableText(const std::vector<ChartDay> &days, int row, int column)
 
 class ChartTable;
 
-// One cell of the chart's table, or the header of its column. It reads its text from the
-// table whenever asked, so that it always tells the last drawing.
+// One cell of the chart's table, the header of its column, or the cell outside the table.
+// It reads its text from the table whenever asked, so that it always tells the last drawing.
+// A cell that is not in the table, or no longer, is invalid: it has no row or column, spans
+// nothing, and Qt's bridge gives screen readers no path to it.
 class ChartCell final : public QAccessibleInterface, public QAccessibleTableCellInterface {
 public:
     ChartCell(ChartTable *table, int row, int column)
@@ -129,19 +133,19 @@ public:
     }
     int columnIndex() const override
     {
-        return m_column;
+        return isValid() ? m_column : -1;
     }
     int rowIndex() const override
     {
-        return m_row;
+        return isValid() ? m_row : -1;
     }
     int columnExtent() const override
     {
-        return 1;
+        return isValid() ? 1 : 0;
     }
     int rowExtent() const override
     {
-        return 1;
+        return isValid() ? 1 : 0;
     }
     QAccessibleInterface *table() const override;
 
@@ -163,6 +167,8 @@ public:
     ~ChartTable() override
     {
         ForgetCells();
+        if (m_outside != 0)
+            QAccessible::deleteAccessibleInterface(m_outside);
     }
 
     void *interface_cast(QAccessible::InterfaceType type) override
@@ -176,10 +182,14 @@ public:
     {
         return ColumnCount * (rowCount() + 1);
     }
+    // Past the last child, the cell outside the table: Qt's AT-SPI bridge answers a screen
+    // reader's GetRowAtIndex or GetColumnAtIndex there with its row or column, -1, where it
+    // would answer an error for no cell. Asked for the child itself, the bridge gives the
+    // null object for an invalid cell, as for none.
     QAccessibleInterface *child(int index) const override
     {
         if (index < 0 || index >= childCount())
-            return nullptr;
+            return Outside();
         return Cell(index / ColumnCount - 1, index % ColumnCount);
     }
     int indexOfChild(const QAccessibleInterface *child) const override
@@ -198,10 +208,14 @@ public:
     {
         return nullptr;
     }
+    // Qt 6.4's AT-SPI bridge asks the cell at any place a screen reader names for its extents
+    // and whether it is selected, without looking whether there is one: a null cell there
+    // ends the program. Outside the table it gets the cell outside, which spans nothing, is
+    // not selected and is no child of the table (GetIndexAt answers -1).
     QAccessibleInterface *cellAt(int row, int column) const override
     {
         if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
-            return nullptr;
+            return Outside();
         return Cell(row, column);
     }
     int selectedCellCount() const override
@@ -276,7 +290,7 @@ public:
 
     QString Text(int row, int column) const
     {
-        return row < rowCount() ? TableText(Days(), row, column) : QString();
+        return TableText(Days(), row, column);
     }
 
     // Where the day of `row` lies on the chart: the strip of its line, a day's width.
@@ -305,6 +319,14 @@ private:
         return static_cast<const ChartElement *>(widget())->Days();
     }
 
+    QAccessibleInterface *Outside() const
+    {
+        if (m_outside == 0)
+            m_outside = QAccessible::registerAccessibleInterface(
+                new ChartCell(const_cast<ChartTable *>(this), OutsidePlace, OutsidePlace));
+        return QAccessible::accessibleInterface(m_outside);
+    }
+
     void ForgetCells()
     {
         for (const auto &[place, id] : m_cells)
@@ -314,11 +336,13 @@ private:
 
     // Made when first asked for; Qt's cache of accessible elements owns them.
     mutable std::map<std::pair<int, int>, QAccessible::Id> m_cells;
+    // The cell outside the table, the same for every drawing.
+    mutable QAccessible::Id m_outside = 0;
 };
 
 bool ChartCell::isValid() const
 {
-    return m_row < m_table->rowCount();
+    return m_row != OutsidePlace && m_row < m_table->rowCount();
 }
 
 QWindow *ChartCell::window() const
@@ -333,7 +357,7 @@ QAccessibleInterface *ChartCell::parent() const
 
 QString ChartCell::text(QAccessible::Text t) const
 {
-    return t == QAccessible::Name ? m_table->Text(m_row, m_column) : QString();
+    return t == QAccessible::Name && isValid() ? m_table->Text(m_row, m_column) : QString();
 }
 
 QRect ChartCell::rect() const
@@ -343,6 +367,8 @@ QRect ChartCell::rect() const
 
 QList<QAccessibleInterface *> ChartCell::columnHeaderCells() const
 {
+    if (!isValid())
+        return {};
     return {m_table->Cell(HeaderRow, m_column)};
 }
 
