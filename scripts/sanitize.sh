@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the whole suite, all but the long load tests, built with clang's AddressSanitizer
-# and UndefinedBehaviorSanitizer (any report fails it), then the core tests of the debug
-# build under valgrind.
+# and UndefinedBehaviorSanitizer (any report fails it); the tests where the print job's
+# thread meets the window's built with ThreadSanitizer (label "threads"); then the core
+# tests of the debug build under valgrind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
@@ -9,10 +10,12 @@ source scripts/debian-packages.sh
 source scripts/privatecups.sh
 source scripts/privatex.sh
 
-install_missing "${BuildPackages[@]}" "${TestPackages[@]}" clang libclang-rt-14-dev valgrind
+install_missing "${BuildPackages[@]}" "${TestPackages[@]}" clang libclang-rt-14-dev libtsan2 valgrind
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan --target print_tests printing_tests page_tests
 cmake --preset debug >/dev/null
 cmake --build --preset debug --target core_tests
 
@@ -20,4 +23,5 @@ trap 'stop_private_x; stop_private_cups' EXIT
 start_private_x
 start_cups_for_tests
 ctest --preset asan -LE load
+ctest --preset tsan
 valgrind --error-exitcode=1 --quiet build/debug/tests/core_tests --gtest_brief=1
