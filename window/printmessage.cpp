@@ -137,11 +137,12 @@ QString PrintMessage(const PrintReport &report)
     switch (outcome.detail) {
     case Detail::None:
         return Filled(words, printer, {});
-    case Detail::Reason:
-        if (report.reason.empty())
+    case Detail::Reason: {
+        const QString reason = QString::fromStdString(report.reason).trimmed();
+        if (reason.isEmpty())
             return Filled(words, printer, {});
-        return Filled(words, printer, {}) + u'\n'
-            + Shortened(QString::fromStdString(report.reason), ReasonLines, ReasonLength);
+        return Filled(words, printer, {}) + u'\n' + Shortened(reason, ReasonLines, ReasonLength);
+    }
     case Detail::HeldUntil:
         return Filled(words, printer, HeldUntil(report.reason));
     }
