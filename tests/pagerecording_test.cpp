@@ -168,6 +168,24 @@ TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
     EXPECT_EQ(tick(recordedLater), 0) << "a tick the window no longer shows";
 }
 
+// The page shows the window, not where the focus happens to be: the text cursor of a box
+// that has the focus at the press never reaches the paper.
+TEST(RecordedPage, ShowsNoTextCursor)
+{
+    auto form = FormWithSampleChart();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto *text = Find<QPlainTextEdit>(*form, "Text1");
+    text->moveCursor(QTextCursor::EndOfLine); // after the title, where nothing else is drawn
+    form->focusWidget()->clearFocus();
+    const PrintedPage unfocused = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
+
+    text->setFocus();
+    ASSERT_TRUE(text->hasFocus());
+    const PrintedPage focused = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
+    EXPECT_TRUE(focused.image == unfocused.image) << "the page changed with the focus";
+}
+
 // However the user has sized the window, the page shows its client area at real size.
 TEST(RecordedPage, IsTheClientAreaHoweverTheWindowIsSized)
 {

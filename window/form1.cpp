@@ -4,11 +4,13 @@
 #include "record/samplemonth.h"
 #include "window/chartelement.h"
 #include "window/pagerendering.h"
+#include "window/printmessage.h"
 #include "window/twips.h"
 
 #include <QAccessible>
 #include <QCheckBox>
-#include <QDateTime>
+#include <QCloseEvent>
+#include <QEventLoopLocker>
 #include <QFont>
 #include <QIcon>
 #include <QKeyEvent>
@@ -190,101 +192,6 @@ QString ShownTitle(std::u16string_view title)
     return QString::fromUtf16(title.data(), static_cast<qsizetype>(length));
 }
 
-// Until when CUPS holds a job, in the user's words: its named periods, or a time of day
-// that CUPS gives in UTC and the user reads on the local clock.
-QString HeldUntil(const std::string &holdUntil)
-{
-    static const std::array<std::pair<std::string_view, const char *>, 6> periods{{
-        {"day-time", "日中"},
-        {"evening", "夕方"},
-        {"night", "夜間"},
-        {"second-shift", "午後のシフト"},
-        {"third-shift", "深夜のシフト"},
-        {"weekend", "週末"},
-    }};
-    for (const auto &[keyword, words] : periods)
-        if (holdUntil == keyword)
-            return QStringLiteral("（%1まで）").arg(QString::fromUtf8(words));
-    const QTime utc = QTime::fromString(QString::fromStdString(holdUntil), Qt::ISODate);
-    if (!utc.isValid())
-        return {};
-    const QTime local = QDateTime(QDate::currentDate(), utc, Qt::UTC).toLocalTime().time();
-    return QStringLiteral("（%1まで）").arg(local.toString(QStringLiteral("H:mm")));
-}
-
-// What the user is told of a print job; nothing when it printed.
-QString PrintMessage(const PrintReport &report)
-{
-    const QString printer = QString::fromStdString(report.printer);
-    const QString reason
-        = report.reason.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(report.reason);
-    const QString failed = QStringLiteral("印刷できませんでした。");
-    switch (report.problem) {
-    case PrintProblem::None:
-        return {};
-    case PrintProblem::NoDefaultPrinter:
-        return failed
-            + (printer.isEmpty() ? QStringLiteral("既定のプリンターが設定されていません。")
-                                 : QStringLiteral("既定のプリンター「%1」が見つかりません。").arg(printer));
-    case PrintProblem::ServerUnreachable:
-        return failed + QStringLiteral("印刷サーバーに接続できません。") + reason;
-    case PrintProblem::ServerSilent:
-        return failed + QStringLiteral("印刷サーバーが応答しません。");
-    case PrintProblem::Refusing:
-        return failed + QStringLiteral("プリンター「%1」は印刷を受け付けていません。").arg(printer) + reason;
-    case PrintProblem::NeedsAuthentication:
-        return failed
-            + QStringLiteral("プリンター「%1」で印刷するには認証（ユーザー名とパスワード）が必要です。").arg(printer);
-    case PrintProblem::PageNotMade:
-        return failed + QStringLiteral("プリンター「%1」の用紙に合わせたページを作れませんでした。").arg(printer);
-    case PrintProblem::SendFailed:
-        return failed + QStringLiteral("プリンター「%1」への送信に失敗しました。").arg(printer) + reason;
-    case PrintProblem::Paused:
-        return QStringLiteral("プリンター「%1」は一時停止しています。ページは印刷待ちの列にあり、"
-                              "プリンターが再開されると印刷されます。")
-                   .arg(printer)
-            + reason;
-    case PrintProblem::Held:
-        return QStringLiteral(
-                   "ページはプリンター「%1」の印刷待ちの列で保留されています%2。保留が解除されると印刷されます。")
-            .arg(printer, HeldUntil(report.reason));
-    case PrintProblem::HeldForAuthentication:
-        return QStringLiteral("ページはプリンター「%1」の印刷待ちの列で保留されています。"
-                              "印刷するには認証（ユーザー名とパスワード）が必要です。")
-            .arg(printer);
-    case PrintProblem::NotFollowed:
-        return QStringLiteral(
-                   "ページはプリンター「%1」に送りましたが、その後の様子を印刷サーバーから確かめられませんでした。")
-            .arg(printer);
-    case PrintProblem::Stopped:
-        return failed + QStringLiteral("プリンター「%1」が印刷を中止しました。").arg(printer) + reason;
-    }
-    return {};
-}
-
-// Only failures warn; a page that waits or whose end was not seen may still print.
-QMessageBox::Icon PrintMessageIcon(PrintProblem problem)
-{
-    switch (problem) {
-    case PrintProblem::Paused:
-    case PrintProblem::Held:
-    case PrintProblem::HeldForAuthentication:
-    case PrintProblem::NotFollowed:
-    case PrintProblem::None:
-        return QMessageBox::Information;
-    case PrintProblem::NoDefaultPrinter:
-    case PrintProblem::ServerUnreachable:
-    case PrintProblem::ServerSilent:
-    case PrintProblem::Refusing:
-    case PrintProblem::NeedsAuthentication:
-    case PrintProblem::PageNotMade:
-    case PrintProblem::SendFailed:
-    case PrintProblem::Stopped:
-        return QMessageBox::Warning;
-    }
-    return QMessageBox::Warning;
-}
-
 std::u16string_view View(const QString &text)
 {
     return {reinterpret_cast<const char16_t *>(text.utf16()), static_cast<std::size_t>(text.size())};
@@ -305,6 +212,8 @@ Form1::Form1(const NumberLocale &locale, QWidget *parent)
     CreateControls();
     Form_Load();
 }
+
+Form1::~Form1() = default;
 
 void Form1::CreateControls()
 {
@@ -362,8 +271,10 @@ void Form1::CreateControls()
 
 void Form1::Form_Load()
 {
-    QMessageBox prompt(QMessageBox::NoIcon, ApplicationTitle, StartupPrompt, QMessageBox::Ok);
+    QMessageBox prompt(QMessageBox::NoIcon, ApplicationTitle, QString(), QMessageBox::Ok);
     prompt.setObjectName(QStringLiteral("StartupPrompt"));
+    prompt.setTextFormat(Qt::PlainText);
+    prompt.setText(StartupPrompt);
     prompt.exec();
 
     LineSeparator = QStringLiteral("\r\n");
@@ -377,13 +288,15 @@ void Form1::Text1_Change()
 }
 
 // The page is the window as it stands at the press; the job renders it for the printer's
-// paper on its own thread, and its one report comes back to the window's thread.
+// paper on its own thread, and its one report comes back to the window's thread. The job
+// is named after the chart, so that the queue tells one month from another.
 void Form1::Command1_Click()
 {
     if (m_printJob)
         return;
+    const QString title = Label2->text().isEmpty() ? ApplicationTitle : Label2->text();
     m_printJob = std::make_unique<PrintJob>(
-        ApplicationTitle.toStdString(),
+        title.toStdString(),
         [page = RecordPage()](const PrinterPage &paper) { return RenderRecordedPdf(page, paper).toStdString(); },
         [this](const PrintReport &report) {
             QMetaObject::invokeMethod(
@@ -391,15 +304,27 @@ void Form1::Command1_Click()
         });
 }
 
+// With the window gone, only a page that never reached the server is worth a word, in a
+// box of its own; the program ends when the box does.
 void Form1::PrintFinished(const PrintReport &report)
 {
     m_printJob.reset();
-    const QString message = PrintMessage(report);
-    if (message.isEmpty())
+    const std::unique_ptr<QEventLoopLocker> programEndsAfter = std::move(m_programStaysForThePage);
+    if (programEndsAfter && PageHandedOver(report.problem))
         return;
-    QMessageBox box(PrintMessageIcon(report.problem), ApplicationTitle, message, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("PrintMessage"));
-    box.exec();
+    if (const auto box = PrintMessageBox(report, ApplicationTitle, programEndsAfter ? nullptr : this))
+        box->exec();
+}
+
+// The window goes at once; a page pressed before is still handed to the print server, the
+// program living on without a window until it is, or has failed.
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (m_printJob && !m_programStaysForThePage) {
+        m_printJob->StopFollowing();
+        m_programStaysForThePage = std::make_unique<QEventLoopLocker>();
+    }
+    QWidget::closeEvent(event);
 }
 
 PageRecording Form1::RecordPage() const

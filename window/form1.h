@@ -13,6 +13,7 @@
 #include <memory>
 
 class QCheckBox;
+class QEventLoopLocker;
 class QLabel;
 class QPagedPaintDevice;
 class QPlainTextEdit;
@@ -33,6 +34,7 @@ public:
     // Runs Form_Load, whose start-up message box is modal: the constructor returns when
     // the user has closed it.
     explicit Form1(const NumberLocale &locale, QWidget *parent = nullptr);
+    ~Form1() override;
 
     // The window as it stands, recorded for the printed page.
     PageRecording RecordPage() const;
@@ -41,6 +43,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -67,6 +70,8 @@ private:
     NumberLocale m_locale;
     ChartLayer m_chart;
     std::unique_ptr<PrintJob> m_printJob; // the page on its way to the printer, if any
+    // Held from the window's closing until the page on its way has reached the server or failed.
+    std::unique_ptr<QEventLoopLocker> m_programStaysForThePage;
 };
 
 // The number conventions of the user's locale, for the flag field of the records.

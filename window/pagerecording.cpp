@@ -172,11 +172,16 @@ void PaintAt(QPainter &painter, QPoint at, Paint paint)
 }
 
 // The box's text as it shows it, scrolled where the user left it, comes from the box's
-// own painting; only the frame and the scroll bar are drawn here.
-void PaintTextBox(QPainter &painter, const QPlainTextEdit &box)
+// own painting; only the frame and the scroll bar are drawn here. The text cursor blinks
+// where the focus happens to be and is no part of the page: for its painting the box is
+// one that cannot be typed in, and it is given back as it was.
+void PaintTextBox(QPainter &painter, QPlainTextEdit &box)
 {
     QWidget &text = *box.viewport();
+    const Qt::TextInteractionFlags typing = box.textInteractionFlags();
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     text.render(&painter, text.pos(), QRegion(), QWidget::DrawWindowBackground);
+    box.setTextInteractionFlags(typing);
     const QScrollBar &bar = *box.verticalScrollBar();
     if (bar.isVisibleTo(&box))
         PaintAt(painter, bar.mapTo(&box, QPoint(0, 0)), [&] { PaintScrollBar(painter, bar); });
@@ -186,11 +191,11 @@ void PaintTextBox(QPainter &painter, const QPlainTextEdit &box)
     painter.drawRect(QRectF(box.rect()).adjusted(inset, inset, -inset, -inset));
 }
 
-void PaintControl(QPainter &painter, const QWidget &control)
+void PaintControl(QPainter &painter, QWidget &control)
 {
     if (control.autoFillBackground())
         painter.fillRect(control.rect(), Colour(control, control.backgroundRole()));
-    if (const auto *box = qobject_cast<const QPlainTextEdit *>(&control))
+    if (auto *box = qobject_cast<QPlainTextEdit *>(&control))
         PaintTextBox(painter, *box);
     else if (const auto *button = qobject_cast<const QPushButton *>(&control))
         PaintButton(painter, *button);
@@ -213,7 +218,7 @@ PageRecording RecordWindow(const QWidget &window, QSizeF clientArea, const Chart
 
         painter.setTransform(QTransform::fromScale(TwipsPerPixel, TwipsPerPixel));
         painter.setRenderHint(QPainter::Antialiasing);
-        for (const QWidget *control : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        for (QWidget *control : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
             if (control->isVisibleTo(&window))
                 PaintAt(painter, control->pos(), [&] { PaintControl(painter, *control); });
         }

@@ -23,7 +23,8 @@ struct PageRecording {
 // Records the client area of `window`, `clientArea` twips from its top left corner, with
 // `chart` on it; the client area keeps its size however the window is sized. It draws the
 // controls itself rather than through the widget style, whose buttons and scroll arrows
-// come from bitmaps.
+// come from bitmaps, and leaves out what only shows where the focus is: the text cursor
+// and focus frames.
 PageRecording RecordWindow(const QWidget &window, QSizeF clientArea, const ChartLayer &chart);
 
 } // namespace bbt

@@ -1,0 +1,171 @@
+#include "window/printmessage.h"
+
+#include <QDateTime>
+#include <QMessageBox>
+#include <QString>
+#include <QTimeZone>
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace bbt {
+
+namespace {
+
+// What follows an outcome's words, on a line of its own or within them.
+enum class Detail {
+    None,
+    Reason, // the server's or the printer's own words
+    HeldUntil, // until when CUPS holds the page
+};
+
+struct Outcome {
+    PrintProblem problem;
+    bool handedOver; // the page reached the print server
+    QMessageBox::Icon icon;
+    const char *words; // %1 the printer, %2 until when the page is held
+    const char *unnamed; // the words where the report names no printer, if other
+    Detail detail;
+};
+
+// Every outcome, as the user reads it. Only failures warn: a page that waits, or whose end
+// was not seen, may still print.
+constexpr std::array<Outcome, 13> Outcomes{{
+    {PrintProblem::None, true, QMessageBox::NoIcon, "", nullptr, Detail::None},
+    {PrintProblem::NoDefaultPrinter, false, QMessageBox::Warning,
+     "印刷できませんでした。既定のプリンター「%1」が見つかりません。",
+     "印刷できませんでした。既定のプリンターが設定されていません。", Detail::None},
+    {PrintProblem::ServerUnreachable, false, QMessageBox::Warning,
+     "印刷できませんでした。印刷サーバーに接続できません。", nullptr, Detail::Reason},
+    {PrintProblem::ServerSilent, false, QMessageBox::Warning, "印刷できませんでした。印刷サーバーが応答しません。",
+     nullptr, Detail::None},
+    {PrintProblem::Refusing, false, QMessageBox::Warning,
+     "印刷できませんでした。プリンター「%1」は印刷を受け付けていません。", nullptr, Detail::Reason},
+    {PrintProblem::NeedsAuthentication, false, QMessageBox::Warning,
+     "印刷できませんでした。プリンター「%1」で印刷するには認証（ユーザー名とパスワード）が必要です。", nullptr,
+     Detail::None},
+    {PrintProblem::PageNotMade, false, QMessageBox::Warning,
+     "印刷できませんでした。プリンター「%1」の用紙に合わせたページを作れませんでした。", nullptr, Detail::None},
+    {PrintProblem::SendFailed, false, QMessageBox::Warning,
+     "印刷できませんでした。プリンター「%1」への送信に失敗しました。", nullptr, Detail::Reason},
+    {PrintProblem::Paused, true, QMessageBox::Information,
+     "プリンター「%1」は一時停止しています。ページは印刷待ちの列にあり、プリンターが再開されると印刷されます。",
+     nullptr, Detail::Reason},
+    {PrintProblem::Held, true, QMessageBox::Information,
+     "ページはプリンター「%1」の印刷待ちの列で保留されています%2。保留が解除されると印刷されます。", nullptr,
+     Detail::HeldUntil},
+    {PrintProblem::HeldForAuthentication, true, QMessageBox::Information,
+     "ページはプリンター「%1」の印刷待ちの列で保留されています。印刷するには認証（ユーザー名とパスワード）が必要です。",
+     nullptr, Detail::None},
+    {PrintProblem::NotFollowed, true, QMessageBox::Information,
+     "ページはプリンター「%1」に送りましたが、その後の様子を印刷サーバーから確かめられませんでした。", nullptr,
+     Detail::None},
+    {PrintProblem::Stopped, true, QMessageBox::Warning, "印刷できませんでした。プリンター「%1」が印刷を中止しました。",
+     nullptr, Detail::Reason},
+}};
+
+const Outcome &OutcomeOf(PrintProblem problem)
+{
+    return *std::find_if(Outcomes.begin(), Outcomes.end(),
+                         [problem](const Outcome &o) { return o.problem == problem; });
+}
+
+// A printer's name on one line, its reason on five: what a message box can hold.
+constexpr int NameLines = 1, ReasonLines = 5;
+constexpr qsizetype NameLength = 80, ReasonLength = 300;
+
+// At most `lines` lines and `length` characters of `text`, a cut marked with "…". A
+// surrogate pair is never cut in half.
+QString Shortened(const QString &text, int lines, qsizetype length)
+{
+    qsizetype end = 0;
+    for (int line = 1; end < text.size() && end < length; ++end)
+        if (text[end] == u'\n' && ++line > lines)
+            break;
+    if (end == text.size())
+        return text;
+    if (end > 0 && text[end - 1].isHighSurrogate())
+        --end;
+    return text.left(end) + u'…';
+}
+
+// Until when CUPS holds a job, in the user's words: its named periods, or a time of day
+// that CUPS gives in UTC and the user reads on the local clock.
+QString HeldUntil(const std::string &holdUntil)
+{
+    static constexpr std::array<std::pair<std::string_view, const char *>, 6> periods{{
+        {"day-time", "日中"},
+        {"evening", "夕方"},
+        {"night", "夜間"},
+        {"second-shift", "午後のシフト"},
+        {"third-shift", "深夜のシフト"},
+        {"weekend", "週末"},
+    }};
+    for (const auto &[keyword, words] : periods)
+        if (holdUntil == keyword)
+            return QStringLiteral("（%1まで）").arg(QString::fromUtf8(words));
+    const QTime utc = QTime::fromString(QString::fromStdString(holdUntil), Qt::ISODate);
+    if (!utc.isValid())
+        return {};
+    const QDateTime at(QDateTime::currentDateTimeUtc().date(), utc, QTimeZone::utc());
+    return QStringLiteral("（%1まで）").arg(at.toLocalTime().time().toString(QStringLiteral("H:mm")));
+}
+
+// `words` with %1 the printer and %2 until when the page is held, in one pass, so that a
+// printer named with a "%2" keeps its name.
+QString Filled(const char *words, const QString &printer, const QString &until)
+{
+    const QString pattern = QString::fromUtf8(words);
+    QString text;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const bool placeholder
+            = pattern[i] == u'%' && i + 1 < pattern.size() && (pattern[i + 1] == u'1' || pattern[i + 1] == u'2');
+        if (!placeholder)
+            text += pattern[i];
+        else
+            text += pattern[++i] == u'1' ? printer : until;
+    }
+    return text;
+}
+
+QString PrintMessage(const PrintReport &report)
+{
+    const Outcome &outcome = OutcomeOf(report.problem);
+    const QString printer = Shortened(QString::fromStdString(report.printer), NameLines, NameLength);
+    const char *words = printer.isEmpty() && outcome.unnamed ? outcome.unnamed : outcome.words;
+    switch (outcome.detail) {
+    case Detail::None:
+        return Filled(words, printer, {});
+    case Detail::Reason: {
+        const QString reason = QString::fromStdString(report.reason).trimmed();
+        if (reason.isEmpty())
+            return Filled(words, printer, {});
+        return Filled(words, printer, {}) + u'\n' + Shortened(reason, ReasonLines, ReasonLength);
+    }
+    case Detail::HeldUntil:
+        return Filled(words, printer, HeldUntil(report.reason));
+    }
+    return {};
+}
+
+} // namespace
+
+bool PageHandedOver(PrintProblem problem)
+{
+    return OutcomeOf(problem).handedOver;
+}
+
+std::unique_ptr<QMessageBox> PrintMessageBox(const PrintReport &report, const QString &title, QWidget *parent)
+{
+    const QString text = PrintMessage(report);
+    if (text.isEmpty())
+        return nullptr;
+    auto box = std::make_unique<QMessageBox>(OutcomeOf(report.problem).icon, title, QString(), QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("PrintMessage"));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    return box;
+}
+
+} // namespace bbt
