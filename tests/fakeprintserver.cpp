@@ -89,12 +89,6 @@ bool FakePrintServer::Listening() const
     return m_listener >= 0;
 }
 
-int FakePrintServer::Connections()
-{
-    std::lock_guard lock(m_mutex);
-    return int(m_links.size());
-}
-
 void FakePrintServer::Accept()
 {
     const int client = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);

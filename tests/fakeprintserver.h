@@ -29,7 +29,6 @@ public:
     FakePrintServer &operator=(const FakePrintServer &) = delete;
 
     bool Listening() const;
-    int Connections();
 
 private:
     struct Piece {

@@ -31,32 +31,10 @@ bool ImageHas(const QImage &image, QRgb colour)
     return BoundsIn(image, image.rect(), [colour](QRgb pixel) { return pixel == colour; }).isValid();
 }
 
-// Every control in tab order, with its place in twips and its design caption.
-struct Control {
-    const char *name;
-    int left, top, width, height;
-    const char *caption;
-};
-constexpr Control Controls[] = {
-    {"Command1", 6600, 120, 1215, 375, "印刷"},  {"Text1", 7920, 600, 1935, 5775, nullptr},
-    {"Command2", 8280, 120, 1215, 375, "Clear"}, {"Command3", 5280, 120, 1215, 375, "グラフ表示"},
-    {"Label2", 240, 120, 4575, 495, "タイトル"}, {"Label3_0", 1200, 5520, 375, 255, "1"},
-    {"Label3_1", 2880, 5520, 375, 255, "10"},    {"Label3_2", 4920, 5520, 375, 255, "20"},
-    {"Label3_3", 6840, 5520, 375, 255, "30日"},  {"Label3_4", 600, 5160, 375, 255, "35℃"},
-    {"Label3_5", 600, 3600, 375, 255, "36℃"},    {"Label3_6", 600, 2160, 375, 255, "37℃"},
-    {"Label3_7", 600, 720, 375, 255, "38℃"},     {"Check1", 5520, 6000, 2055, 375, "チェック日も表示する"},
-};
-
 QString AccessibleText(QObject *object, QAccessible::Text text)
 {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(object);
     return accessible ? accessible->text(text) : QString();
-}
-
-// Ink: a pixel dark in every channel, as black text is and a light theme's text is not.
-bool IsInk(QRgb pixel)
-{
-    return qRed(pixel) < 96 && qGreen(pixel) < 96 && qBlue(pixel) < 96;
 }
 
 // Any trace of drawing on white, the faint edges of smoothed glyphs too.
@@ -69,13 +47,6 @@ bool IsTrace(QRgb pixel)
 QRect PixelsOf(const Control &c)
 {
     return QRect(c.left / TwipsPerPixel, c.top / TwipsPerPixel, c.width / TwipsPerPixel, c.height / TwipsPerPixel);
-}
-
-// Where `box`, in the window's pixels, lands on the page.
-QRect OnPage(const PrintedPage &page, QRect box)
-{
-    return QRect(page.origin + box.topLeft() * TwipsPerPixel / TwipsPerPagePixel,
-                 box.size() * TwipsPerPixel / TwipsPerPagePixel);
 }
 
 TEST(Form1, StartsWithThePromptThenTheSampleMonthAndNoChart)
@@ -439,9 +410,8 @@ TEST(Form1, TextOnTheFixedGroundsStaysBlackUnderADarkTheme)
     for (const Control &c : Controls) {
         if (std::string_view(c.name).starts_with("Command"))
             continue; // buttons follow the theme
-        const QRect box = PixelsOf(c);
-        EXPECT_TRUE(BoundsIn(shown, box, IsInk).isValid()) << c.name << " on screen";
-        EXPECT_TRUE(BoundsIn(page.image, OnPage(page, box), IsInk).isValid()) << c.name << " on paper";
+        EXPECT_TRUE(BoundsIn(shown, PixelsOf(c), IsInk).isValid()) << c.name << " on screen";
+        EXPECT_TRUE(BoundsIn(page.image, OnPage(page, Twips(c)), IsInk).isValid()) << c.name << " on paper";
     }
 }
 
@@ -491,7 +461,7 @@ TEST(Form1, LabelsFitTheirBoxesWithRoomOnScreenAndOnPaper)
                 << c.name << " at " << ratio << ": ink " << ink.x() << ',' << ink.y() << ' ' << ink.width() << 'x'
                 << ink.height() << " in " << image.width() << 'x' << image.height();
         }
-        const QRect onPage = OnPage(page, PixelsOf(c));
+        const QRect onPage = OnPage(page, Twips(c));
         const QRect ink = BoundsIn(page.image, onPage, IsTrace);
         EXPECT_TRUE(ink.isValid() && onPage.adjusted(left, 1, -1, -1).contains(ink)) << c.name << " on paper";
     }

@@ -28,16 +28,6 @@ bool Near(QRgb pixel, QRgb colour, int tolerance = LineTolerance)
         && std::abs(qBlue(pixel) - qBlue(colour)) <= tolerance;
 }
 
-QRect BoundsOf(const QImage &image, QRgb colour)
-{
-    QRect bounds;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (Near(image.pixel(x, y), colour, FillTolerance))
-                bounds |= QRect(x, y, 1, 1);
-    return bounds;
-}
-
 // A print server may hand the page on as one picture whose bands meet in seams of
 // (254, 254, 254), one pixel wide.
 bool IsPaper(QRgb pixel)
@@ -47,7 +37,7 @@ bool IsPaper(QRgb pixel)
 
 QPoint PageAt(const PrintedPage &page, double xTwips, double yTwips)
 {
-    return page.origin + QPoint(qRound(xTwips / TwipsPerPagePixel), qRound(yTwips / TwipsPerPagePixel));
+    return page.fromTwips.map(QPointF(xTwips, yTwips)).toPoint();
 }
 
 // Whether the colour is found within two pixels of the point, the width of a line.
@@ -70,6 +60,30 @@ bool ColumnHas(const PrintedPage &page, double xTwips, double fromYTwips, double
 
 } // namespace
 
+QRect OnPage(const PrintedPage &page, QRect twips)
+{
+    const QRectF area = page.fromTwips.mapRect(QRectF(twips));
+    return QRect(area.topLeft().toPoint(), area.bottomRight().toPoint() - QPoint(1, 1));
+}
+
+int InkIn(const QImage &image, QRect area)
+{
+    int ink = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ink += image.valid(x, y) && IsInk(image.pixel(x, y));
+    return ink;
+}
+
+ProgramRun Run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    const bool ended = process.waitForFinished(60000);
+    return {ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+            QString::fromUtf8(process.readAllStandardOutput())};
+}
+
 QRect YellowGroundOf(Form1 &form)
 {
     const QWidget *ground = Find<QPlainTextEdit>(form, "Text1")->viewport();
@@ -88,9 +102,7 @@ QImage RenderPdf(const QString &pdf, int dpi, QRect area = {})
         arguments << QStringLiteral("-x") << QString::number(area.x()) << QStringLiteral("-y")
                   << QString::number(area.y()) << QStringLiteral("-W") << QString::number(area.width())
                   << QStringLiteral("-H") << QString::number(area.height());
-    QProcess pdftoppm;
-    pdftoppm.start(QStringLiteral("pdftoppm"), arguments << pdf << prefix);
-    if (!pdftoppm.waitForFinished(60000) || pdftoppm.exitCode() != 0)
+    if (!Run(QStringLiteral("pdftoppm"), arguments << pdf << prefix).succeeded)
         return {};
     return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
@@ -117,9 +129,13 @@ PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
     page.image = RenderPdf(pdf, 1440 / TwipsPerPagePixel);
     if (page.image.isNull())
         return {};
-    page.yellow = BoundsOf(page.image, Yellow);
+    page.yellow
+        = BoundsIn(page.image, page.image.rect(), [](QRgb pixel) { return Near(pixel, Yellow, FillTolerance); });
     page.yellowShown = yellowShown;
-    page.origin = page.yellow.topLeft() - yellowShown.topLeft() * 15 / TwipsPerPagePixel;
+    // The ground's height, the longer side, measures the scale closer than its width.
+    const double scale = double(page.yellow.height()) / (yellowShown.height() * TwipsPerPixel);
+    const QPointF origin = QPointF(page.yellow.topLeft()) - QPointF(yellowShown.topLeft()) * TwipsPerPixel * scale;
+    page.fromTwips = QTransform(scale, 0, 0, scale, origin.x(), origin.y());
     return page;
 }
 
@@ -145,7 +161,7 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
 
     // Real size: a screen pixel is 15 twips on paper as on screen.
     const QSizeF onPaper = QSizeF(page.yellow.size()) * TwipsPerPagePixel;
-    const QSizeF onScreen = QSizeF(page.yellowShown.size()) * 15;
+    const QSizeF onScreen = QSizeF(page.yellowShown.size()) * TwipsPerPixel;
     std::cout << "yellow ground on paper: " << onPaper.width() << " x " << onPaper.height() << " twips, on screen "
               << onScreen.width() << " x " << onScreen.height() << " twips\n";
     EXPECT_NEAR(onPaper.width(), onScreen.width(), onScreen.width() * 0.01) << "text box width on paper";
@@ -169,7 +185,7 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
     }
 
     // The steep climb from 36.44 on day 26 to 36.72 on day 27: x 6200 to 6400 twips.
-    const QPoint climb = (page.origin * TwipsPerPagePixel) + QPoint(6230, 2600);
+    const QPoint climb = (page.fromTwips.map(QPointF(6230, 2600)) * TwipsPerPagePixel).toPoint();
     const int steps = CurveSteps(RenderPdf(page.pdf, 1440, QRect(climb, QSize(140, 700))));
     std::cout << "the curve climbs in " << steps << " steps over 140 twips\n";
     EXPECT_GE(steps, 20) << "the curve is a picture of the screen, not drawn at the printer's resolution";

@@ -4,7 +4,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <QTransform>
 
 #include <memory>
 
@@ -24,12 +26,25 @@ struct PrintedPage {
     QImage image;
     QRect yellow; // the text box's yellow ground, in page pixels
     QRect yellowShown; // the same ground in the window, in screen pixels
-    QPoint origin; // where the window's top left corner landed, in page pixels
+    QTransform fromTwips; // where a point of the window, in twips, landed, in page pixels
 };
 
-// Renders the first page of `pdf` with pdftoppm and finds the window on it by the yellow
-// ground of its text box, which the window shows at `yellowShown`. An empty image means
-// the page could not be rendered.
+// Where `twips`, a rectangle of the window, landed on the page, in page pixels.
+QRect OnPage(const PrintedPage &page, QRect twips);
+
+// How many pixels of `area` of `image` are ink (IsInk).
+int InkIn(const QImage &image, QRect area);
+
+// A program run to its end, at most a minute.
+struct ProgramRun {
+    bool succeeded = false; // it ended of itself with status 0
+    QString output; // what it wrote on its standard output
+};
+ProgramRun Run(const QString &program, const QStringList &arguments);
+
+// Renders the first page of `pdf` with pdftoppm and finds the window on it, where it lies
+// and at what scale, by the yellow ground of its text box, which the window shows at
+// `yellowShown`. An empty image means the page could not be rendered.
 PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown);
 
 // The window rendered on a PDF page at `dpi` dots an inch, as "印刷" renders it, and that
