@@ -117,9 +117,11 @@ TEST(Form1, ClearIsAnUndoableEditThatLeavesTitleAndChart)
     auto *text = Find<QPlainTextEdit>(*form, "Text1");
     auto *draw = Find<QPushButton>(*form, "Command3");
     Click(*form, "Command3");
+    QApplication::clipboard()->setText(QStringLiteral("the user's own"));
 
     Click(*form, "Command2");
     EXPECT_TRUE(text->toPlainText().isEmpty());
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("the user's own")) << "Clear leaves the clipboard";
     EXPECT_FALSE(draw->isEnabled());
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), SampleTitle);
     EXPECT_EQ(Shown(*form).pixel(GridColumn, Row38), Major) << "the chart stays";
@@ -333,6 +335,7 @@ TEST(Form1, PastedLinesAreReadAsTyped)
         QString month;
         bool day6Read;
         QString title = QStringLiteral("pasted");
+        bool day6Checked = true;
     } cases[] = {
         {"CR LF", QStringLiteral("pasted\r\n05, 36.50, 0\r\n06, 36.50, 1\r\n"), true},
         {"LF", QStringLiteral("pasted\n05, 36.50, 0\n06, 36.50, 1\n"), true},
@@ -346,6 +349,9 @@ TEST(Form1, PastedLinesAreReadAsTyped)
         {"no-break space inside a full-width number",
          QStringLiteral("pasted\n05, 36.50, 0\n０６，　３\u00A0６．５０，　１\n"), false},
         {"full-width and ASCII fields in one line", QStringLiteral("pasted\n05, 36.50, 0\n０６,　36.５0, １\n"), true},
+        {"full-width exponent letters", QStringLiteral("pasted\n05, 3.65ｅ1, 0\n０６，　３．６５Ｅ１，　１\n"), true},
+        {"a flag of 2 is no check day", QStringLiteral("pasted\n05, 36.50, 0\n06, 36.50, 2\n"), true,
+         QStringLiteral("pasted"), false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -362,20 +368,29 @@ TEST(Form1, PastedLinesAreReadAsTyped)
             << "the box keeps what was pasted";
         const QImage shown = Shown(*form);
         EXPECT_EQ(shown.pixel(140, 203) == Red, c.day6Read) << "segment from day 5 to day 6";
-        EXPECT_EQ(shown.pixel(MarkerColumn(6), MarkerRow) == Pink, c.day6Read) << "marker of day 6";
+        EXPECT_EQ(shown.pixel(MarkerColumn(6), MarkerRow) == Pink, c.day6Read && c.day6Checked) << "marker of day 6";
+        QAccessibleTableInterface *table
+            = QAccessible::queryAccessibleInterface(Find<QWidget>(*form, "Chart"))->tableInterface();
+        if (c.day6Read && table->rowCount() == 2) {
+            EXPECT_EQ(table->cellAt(1, 2)->text(QAccessible::Name),
+                      c.day6Checked ? QStringLiteral("はい") : QStringLiteral("いいえ"))
+                << "day 6 in the screen readers' table";
+        }
     }
 }
 
 TEST(Form1, ALongTitleShowsItsBeginningOnOneLine)
 {
     auto form = OpenForm();
+    // One character in ten takes two UTF-16 units (𠮷, beyond the Basic Multilingual Plane).
     QString title = QStringLiteral("2002/08 ");
     while (title.size() < (256 << 10))
-        title += QStringLiteral("とても長い題名 ");
+        title += QStringLiteral("とても長い題名𠮷 ");
     Find<QPlainTextEdit>(*form, "Text1")->setPlainText(title + QStringLiteral("\r\n05, 36.50, 0\r\n"));
     Click(*form, "Command3");
     const QString shown = Find<QLabel>(*form, "Label2")->text();
     EXPECT_TRUE(title.startsWith(shown));
+    EXPECT_TRUE(shown.isValidUtf16()) << "the title is not cut in the middle of a character";
     EXPECT_GE(shown.size(), 40) << "at least what the label's width can show";
     EXPECT_LE(shown.size(), 1000) << "the label is not handed megabytes it cannot show";
     const QImage label = Shown(*form).copy(Find<QLabel>(*form, "Label2")->geometry());
@@ -410,8 +425,11 @@ TEST(Form1, TextOnTheFixedGroundsStaysBlackUnderADarkTheme)
     for (const Control &c : Controls) {
         if (std::string_view(c.name).starts_with("Command"))
             continue; // buttons follow the theme
-        EXPECT_TRUE(BoundsIn(shown, PixelsOf(c), IsInk).isValid()) << c.name << " on screen";
-        EXPECT_TRUE(BoundsIn(page.image, OnPage(page, Twips(c)), IsInk).isValid()) << c.name << " on paper";
+        // The records: their yellow ground, not the frame and the scroll bar, which follow the theme.
+        const QRect box = std::string_view(c.name) == "Text1" ? YellowGroundOf(*form) : PixelsOf(c);
+        EXPECT_TRUE(BoundsIn(shown, box, IsInk).isValid()) << c.name << " on screen";
+        const QRect twips(box.topLeft() * TwipsPerPixel, box.size() * TwipsPerPixel);
+        EXPECT_TRUE(BoundsIn(page.image, OnPage(page, twips), IsInk).isValid()) << c.name << " on paper";
     }
 }
 
