@@ -68,10 +68,8 @@ int ImagesIn(const QByteArray &pdf)
 
 PrintedPage PageOf(const QByteArray &pdf, Form1 &form)
 {
-    auto scratch = std::make_shared<QTemporaryDir>();
-    PrintedPage page = RenderPrintedPage(Saved(pdf, *scratch), YellowGroundOf(form));
-    page.scratch = scratch;
-    return page;
+    const QTemporaryDir scratch;
+    return RenderPrintedPage(Saved(pdf, scratch), YellowGroundOf(form));
 }
 
 // Where the Clear button lies in the window, in twips.

@@ -90,31 +90,26 @@ QRect YellowGroundOf(Form1 &form)
     return QRect(ground->mapTo(&form, QPoint(0, 0)), ground->size());
 }
 
-// The first page of `pdf` in pixels at `dpi`; `area`, in pixels at that resolution, limits
-// it to a part of the page.
-QImage RenderPdf(const QString &pdf, int dpi, QRect area = {})
+// The first page of `pdf` in pixels at `dpi`.
+QImage RenderPdf(const QString &pdf, int dpi)
 {
     QTemporaryDir scratch;
     const QString prefix = scratch.filePath(QStringLiteral("page"));
-    QStringList arguments{QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
-                          QStringLiteral("-singlefile")};
-    if (area.isValid())
-        arguments << QStringLiteral("-x") << QString::number(area.x()) << QStringLiteral("-y")
-                  << QString::number(area.y()) << QStringLiteral("-W") << QString::number(area.width())
-                  << QStringLiteral("-H") << QString::number(area.height());
-    if (!Run(QStringLiteral("pdftoppm"), arguments << pdf << prefix).succeeded)
+    if (!Run(QStringLiteral("pdftoppm"),
+             {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-singlefile"), pdf, prefix})
+             .succeeded)
         return {};
-    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    return QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
 }
 
-// How many different heights the top edge of the red curve takes in `image`, one twip a
-// pixel: a line drawn at a printer's resolution climbs in steps of a few twips, a picture
-// of the screen blown up to paper in steps of 15.
-int CurveSteps(const QImage &image)
+// How many different heights the top edge of the red curve takes in `area` of `image`: a
+// line drawn at a printer's resolution climbs in steps of a few twips, a picture of the
+// screen blown up to paper in steps of 15.
+int CurveSteps(const QImage &image, QRect area)
 {
     QSet<int> tops;
-    for (int x = 0; x < image.width(); ++x)
-        for (int y = 0; y < image.height(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y)
             if (Near(image.pixel(x, y), Red)) {
                 tops.insert(y);
                 break;
@@ -125,7 +120,6 @@ int CurveSteps(const QImage &image)
 PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
 {
     PrintedPage page;
-    page.pdf = pdf;
     page.image = RenderPdf(pdf, 1440 / TwipsPerPagePixel);
     if (page.image.isNull())
         return {};
@@ -141,17 +135,15 @@ PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
 
 PrintedPage RenderedWindowPage(Form1 &form, int dpi)
 {
-    auto scratch = std::make_shared<QTemporaryDir>();
-    const QString file = scratch->filePath(QStringLiteral("window.pdf"));
+    const QTemporaryDir scratch;
+    const QString file = scratch.filePath(QStringLiteral("window.pdf"));
     {
         QPdfWriter writer(file);
         writer.setResolution(dpi);
         if (!form.RenderPage(writer))
             return {};
     }
-    PrintedPage page = RenderPrintedPage(file, YellowGroundOf(form));
-    page.scratch = scratch;
-    return page;
+    return RenderPrintedPage(file, YellowGroundOf(form));
 }
 
 void ExpectSampleChartOnPage(const PrintedPage &page)
@@ -185,8 +177,7 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
     }
 
     // The steep climb from 36.44 on day 26 to 36.72 on day 27: x 6200 to 6400 twips.
-    const QPoint climb = (page.fromTwips.map(QPointF(6230, 2600)) * TwipsPerPagePixel).toPoint();
-    const int steps = CurveSteps(RenderPdf(page.pdf, 1440, QRect(climb, QSize(140, 700))));
+    const int steps = CurveSteps(page.image, OnPage(page, QRect(6230, 2600, 140, 700)));
     std::cout << "the curve climbs in " << steps << " steps over 140 twips\n";
     EXPECT_GE(steps, 20) << "the curve is a picture of the screen, not drawn at the printer's resolution";
 }

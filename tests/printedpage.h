@@ -1,14 +1,10 @@
 #pragma once
 
 #include <QImage>
-#include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTransform>
-
-#include <memory>
 
 namespace bbt {
 class Form1;
@@ -17,12 +13,11 @@ class Form1;
 // A printed page turned back into pixels, to check what reached the paper.
 namespace bbt::windowtest {
 
-// Pixels a twip at the resolution pages are rendered at: 144 dpi, ten twips a pixel.
-inline constexpr int TwipsPerPagePixel = 10;
+// Twips a pixel at the resolution pages are rendered at: 288 dpi, fine enough to tell a
+// line's steps of a few twips from the screen's pixels of 15.
+inline constexpr int TwipsPerPagePixel = 5;
 
 struct PrintedPage {
-    std::shared_ptr<QTemporaryDir> scratch; // holds the PDF when the test made it
-    QString pdf;
     QImage image;
     QRect yellow; // the text box's yellow ground, in page pixels
     QRect yellowShown; // the same ground in the window, in screen pixels
