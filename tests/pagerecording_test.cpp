@@ -96,9 +96,8 @@ TEST_P(PaperSizes, TakeTheWholeWindowAtTheTopLeft)
 
     const PrintedPage page = PageOf(pdf, *form);
     ASSERT_FALSE(page.yellow.isEmpty()) << "no yellow text box on the page";
-    const QSizeF shown = QSizeF(page.yellowShown.size()) * TwipsPerPixel * c.scale / TwipsPerPagePixel;
-    EXPECT_NEAR(page.yellow.width(), shown.width(), shown.width() * 0.01) << "text box width";
-    EXPECT_NEAR(page.yellow.height(), shown.height(), shown.height() * 0.01) << "text box height";
+    EXPECT_NEAR(ScaleOnPage(page).width(), c.scale, c.scale * 0.01) << "text box width";
+    EXPECT_NEAR(ScaleOnPage(page).height(), c.scale, c.scale * 0.01) << "text box height";
 
     const QPointF origin = page.fromTwips.map(QPointF(0, 0));
     const QPointF printableCorner = QPointF(c.margins.left(), c.margins.top()) * PagePixelsPerInch / MillimetresPerInch;

@@ -50,7 +50,7 @@ bool NearPoint(const PrintedPage &page, QPoint at, QRgb colour)
     return false;
 }
 
-bool ColumnHas(const PrintedPage &page, double xTwips, double fromYTwips, double toYTwips, QRgb colour)
+bool ColumnOnPageHas(const PrintedPage &page, double xTwips, double fromYTwips, double toYTwips, QRgb colour)
 {
     for (double y = fromYTwips; y <= toYTwips; y += TwipsPerPagePixel)
         if (Near(page.image.pixel(PageAt(page, xTwips, y)), colour))
@@ -64,6 +64,12 @@ QRect OnPage(const PrintedPage &page, QRect twips)
 {
     const QRectF area = page.fromTwips.mapRect(QRectF(twips));
     return QRect(area.topLeft().toPoint(), area.bottomRight().toPoint() - QPoint(1, 1));
+}
+
+QSizeF ScaleOnPage(const PrintedPage &page)
+{
+    return {double(page.yellow.width()) * TwipsPerPagePixel / (page.yellowShown.width() * TwipsPerPixel),
+            double(page.yellow.height()) * TwipsPerPagePixel / (page.yellowShown.height() * TwipsPerPixel)};
 }
 
 int InkIn(const QImage &image, QRect area)
@@ -152,12 +158,10 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
     ASSERT_FALSE(page.yellow.isEmpty()) << "no yellow text box on the page";
 
     // Real size: a screen pixel is 15 twips on paper as on screen.
-    const QSizeF onPaper = QSizeF(page.yellow.size()) * TwipsPerPagePixel;
-    const QSizeF onScreen = QSizeF(page.yellowShown.size()) * TwipsPerPixel;
-    std::cout << "yellow ground on paper: " << onPaper.width() << " x " << onPaper.height() << " twips, on screen "
-              << onScreen.width() << " x " << onScreen.height() << " twips\n";
-    EXPECT_NEAR(onPaper.width(), onScreen.width(), onScreen.width() * 0.01) << "text box width on paper";
-    EXPECT_NEAR(onPaper.height(), onScreen.height(), onScreen.height() * 0.01) << "text box height on paper";
+    const QSizeF scale = ScaleOnPage(page);
+    std::cout << "the window on paper at " << scale.width() << " x " << scale.height() << " of its size\n";
+    EXPECT_NEAR(scale.width(), 1, 0.01) << "text box width on paper";
+    EXPECT_NEAR(scale.height(), 1, 0.01) << "text box height on paper";
 
     EXPECT_TRUE(NearPoint(page, PageAt(page, 1500, 800), Major)) << "38.0 line";
     EXPECT_TRUE(NearPoint(page, PageAt(page, 1500, 5300), Major)) << "35.0 line";
@@ -169,7 +173,7 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
 
     for (int day = 1; day < 31; ++day) {
         const double between = 1000 + 200 * day + 100;
-        EXPECT_TRUE(ColumnHas(page, between, 800, 5300, Red)) << "curve after day " << day;
+        EXPECT_TRUE(ColumnOnPageHas(page, between, 800, 5300, Red)) << "curve after day " << day;
     }
     for (int day = 1; day <= 31; ++day) {
         const bool pink = NearPoint(page, PageAt(page, 1000 + 200 * day - 50, 5270), Pink);

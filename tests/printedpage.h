@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QTransform>
@@ -26,6 +27,8 @@ struct PrintedPage {
 
 // Where `twips`, a rectangle of the window, landed on the page, in page pixels.
 QRect OnPage(const PrintedPage &page, QRect twips);
+// The window's size on the page against its size on screen, across and down: 1 at real size.
+QSizeF ScaleOnPage(const PrintedPage &page);
 
 // How many pixels of `area` of `image` are ink (IsInk).
 int InkIn(const QImage &image, QRect area);

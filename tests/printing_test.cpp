@@ -207,8 +207,7 @@ TEST_P(PrintedPaper, HoldsTheWholeWindowUpright)
     ASSERT_FALSE(pdf.isEmpty()) << "no page came out of " << c.printer;
     const PrintedPage page = RenderPrintedPage(pdf, yellowShown);
     ASSERT_FALSE(page.yellow.isEmpty()) << "no text box on the page";
-    const QSizeF scale(double(page.yellow.width()) * TwipsPerPagePixel / (yellowShown.width() * TwipsPerPixel),
-                       double(page.yellow.height()) * TwipsPerPagePixel / (yellowShown.height() * TwipsPerPixel));
+    const QSizeF scale = ScaleOnPage(page);
     std::cout << c.name << ": page " << page.image.width() << " x " << page.image.height() << " pixels, the window at "
               << scale.width() << " x " << scale.height() << " of its size, its box at (" << page.yellow.x() << ", "
               << page.yellow.y() << ")\n";
