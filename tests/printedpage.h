@@ -11,7 +11,9 @@ namespace bbt {
 class Form1;
 }
 
-// A printed page turned back into pixels, to check what reached the paper.
+// A printed page turned back into pixels, to check what reached the paper: where the window
+// landed on it and what ink is there; and the one way the tests run a program, such as
+// pdftoppm or lpstat.
 namespace bbt::windowtest {
 
 // Twips a pixel at the resolution pages are rendered at: 288 dpi, fine enough to tell a
