@@ -31,32 +31,10 @@ bool ImageHas(const QImage &image, QRgb colour)
     return BoundsIn(image, image.rect(), [colour](QRgb pixel) { return pixel == colour; }).isValid();
 }
 
-// Every control in tab order, with its place in twips and its design caption.
-struct Control {
-    const char *name;
-    int left, top, width, height;
-    const char *caption;
-};
-constexpr Control Controls[] = {
-    {"Command1", 6600, 120, 1215, 375, "印刷"},  {"Text1", 7920, 600, 1935, 5775, nullptr},
-    {"Command2", 8280, 120, 1215, 375, "Clear"}, {"Command3", 5280, 120, 1215, 375, "グラフ表示"},
-    {"Label2", 240, 120, 4575, 495, "タイトル"}, {"Label3_0", 1200, 5520, 375, 255, "1"},
-    {"Label3_1", 2880, 5520, 375, 255, "10"},    {"Label3_2", 4920, 5520, 375, 255, "20"},
-    {"Label3_3", 6840, 5520, 375, 255, "30日"},  {"Label3_4", 600, 5160, 375, 255, "35℃"},
-    {"Label3_5", 600, 3600, 375, 255, "36℃"},    {"Label3_6", 600, 2160, 375, 255, "37℃"},
-    {"Label3_7", 600, 720, 375, 255, "38℃"},     {"Check1", 5520, 6000, 2055, 375, "チェック日も表示する"},
-};
-
 QString AccessibleText(QObject *object, QAccessible::Text text)
 {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(object);
     return accessible ? accessible->text(text) : QString();
-}
-
-// Ink: a pixel dark in every channel, as black text is and a light theme's text is not.
-bool IsInk(QRgb pixel)
-{
-    return qRed(pixel) < 96 && qGreen(pixel) < 96 && qBlue(pixel) < 96;
 }
 
 // Any trace of drawing on white, the faint edges of smoothed glyphs too.
@@ -69,13 +47,6 @@ bool IsTrace(QRgb pixel)
 QRect PixelsOf(const Control &c)
 {
     return QRect(c.left / TwipsPerPixel, c.top / TwipsPerPixel, c.width / TwipsPerPixel, c.height / TwipsPerPixel);
-}
-
-// Where `box`, in the window's pixels, lands on the page.
-QRect OnPage(const PrintedPage &page, QRect box)
-{
-    return QRect(page.origin + box.topLeft() * TwipsPerPixel / TwipsPerPagePixel,
-                 box.size() * TwipsPerPixel / TwipsPerPagePixel);
 }
 
 TEST(Form1, StartsWithThePromptThenTheSampleMonthAndNoChart)
@@ -146,9 +117,11 @@ TEST(Form1, ClearIsAnUndoableEditThatLeavesTitleAndChart)
     auto *text = Find<QPlainTextEdit>(*form, "Text1");
     auto *draw = Find<QPushButton>(*form, "Command3");
     Click(*form, "Command3");
+    QApplication::clipboard()->setText(QStringLiteral("the user's own"));
 
     Click(*form, "Command2");
     EXPECT_TRUE(text->toPlainText().isEmpty());
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("the user's own")) << "Clear leaves the clipboard";
     EXPECT_FALSE(draw->isEnabled());
     EXPECT_EQ(Find<QLabel>(*form, "Label2")->text(), SampleTitle);
     EXPECT_EQ(Shown(*form).pixel(GridColumn, Row38), Major) << "the chart stays";
@@ -362,6 +335,7 @@ TEST(Form1, PastedLinesAreReadAsTyped)
         QString month;
         bool day6Read;
         QString title = QStringLiteral("pasted");
+        bool day6Checked = true;
     } cases[] = {
         {"CR LF", QStringLiteral("pasted\r\n05, 36.50, 0\r\n06, 36.50, 1\r\n"), true},
         {"LF", QStringLiteral("pasted\n05, 36.50, 0\n06, 36.50, 1\n"), true},
@@ -375,6 +349,9 @@ TEST(Form1, PastedLinesAreReadAsTyped)
         {"no-break space inside a full-width number",
          QStringLiteral("pasted\n05, 36.50, 0\n０６，　３\u00A0６．５０，　１\n"), false},
         {"full-width and ASCII fields in one line", QStringLiteral("pasted\n05, 36.50, 0\n０６,　36.５0, １\n"), true},
+        {"full-width exponent letters", QStringLiteral("pasted\n05, 3.65ｅ1, 0\n０６，　３．６５Ｅ１，　１\n"), true},
+        {"a flag of 2 is no check day", QStringLiteral("pasted\n05, 36.50, 0\n06, 36.50, 2\n"), true,
+         QStringLiteral("pasted"), false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -391,20 +368,29 @@ TEST(Form1, PastedLinesAreReadAsTyped)
             << "the box keeps what was pasted";
         const QImage shown = Shown(*form);
         EXPECT_EQ(shown.pixel(140, 203) == Red, c.day6Read) << "segment from day 5 to day 6";
-        EXPECT_EQ(shown.pixel(MarkerColumn(6), MarkerRow) == Pink, c.day6Read) << "marker of day 6";
+        EXPECT_EQ(shown.pixel(MarkerColumn(6), MarkerRow) == Pink, c.day6Read && c.day6Checked) << "marker of day 6";
+        QAccessibleTableInterface *table
+            = QAccessible::queryAccessibleInterface(Find<QWidget>(*form, "Chart"))->tableInterface();
+        if (c.day6Read && table->rowCount() == 2) {
+            EXPECT_EQ(table->cellAt(1, 2)->text(QAccessible::Name),
+                      c.day6Checked ? QStringLiteral("はい") : QStringLiteral("いいえ"))
+                << "day 6 in the screen readers' table";
+        }
     }
 }
 
 TEST(Form1, ALongTitleShowsItsBeginningOnOneLine)
 {
     auto form = OpenForm();
+    // One character in ten takes two UTF-16 units (𠮷, beyond the Basic Multilingual Plane).
     QString title = QStringLiteral("2002/08 ");
     while (title.size() < (256 << 10))
-        title += QStringLiteral("とても長い題名 ");
+        title += QStringLiteral("とても長い題名𠮷 ");
     Find<QPlainTextEdit>(*form, "Text1")->setPlainText(title + QStringLiteral("\r\n05, 36.50, 0\r\n"));
     Click(*form, "Command3");
     const QString shown = Find<QLabel>(*form, "Label2")->text();
     EXPECT_TRUE(title.startsWith(shown));
+    EXPECT_TRUE(shown.isValidUtf16()) << "the title is not cut in the middle of a character";
     EXPECT_GE(shown.size(), 40) << "at least what the label's width can show";
     EXPECT_LE(shown.size(), 1000) << "the label is not handed megabytes it cannot show";
     const QImage label = Shown(*form).copy(Find<QLabel>(*form, "Label2")->geometry());
@@ -439,9 +425,11 @@ TEST(Form1, TextOnTheFixedGroundsStaysBlackUnderADarkTheme)
     for (const Control &c : Controls) {
         if (std::string_view(c.name).starts_with("Command"))
             continue; // buttons follow the theme
-        const QRect box = PixelsOf(c);
+        // The records: their yellow ground, not the frame and the scroll bar, which follow the theme.
+        const QRect box = std::string_view(c.name) == "Text1" ? YellowGroundOf(*form) : PixelsOf(c);
         EXPECT_TRUE(BoundsIn(shown, box, IsInk).isValid()) << c.name << " on screen";
-        EXPECT_TRUE(BoundsIn(page.image, OnPage(page, box), IsInk).isValid()) << c.name << " on paper";
+        const QRect twips(box.topLeft() * TwipsPerPixel, box.size() * TwipsPerPixel);
+        EXPECT_TRUE(BoundsIn(page.image, OnPage(page, twips), IsInk).isValid()) << c.name << " on paper";
     }
 }
 
@@ -491,7 +479,7 @@ TEST(Form1, LabelsFitTheirBoxesWithRoomOnScreenAndOnPaper)
                 << c.name << " at " << ratio << ": ink " << ink.x() << ',' << ink.y() << ' ' << ink.width() << 'x'
                 << ink.height() << " in " << image.width() << 'x' << image.height();
         }
-        const QRect onPage = OnPage(page, PixelsOf(c));
+        const QRect onPage = OnPage(page, Twips(c));
         const QRect ink = BoundsIn(page.image, onPage, IsTrace);
         EXPECT_TRUE(ink.isValid() && onPage.adjusted(left, 1, -1, -1).contains(ink)) << c.name << " on paper";
     }

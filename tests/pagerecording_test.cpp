@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QPageSize>
 #include <QPlainTextEdit>
-#include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,7 +25,7 @@ constexpr double MillimetresPerInch = 25.4;
 constexpr int PagePixelsPerInch = 1440 / TwipsPerPagePixel;
 
 // The sample month drawn with its check days.
-std::unique_ptr<Form1> FormWithSampleChart()
+std::unique_ptr<Form1> FormShowingCheckDays()
 {
     auto form = OpenForm();
     Click(*form, "Check1");
@@ -57,10 +55,7 @@ QString Saved(const QByteArray &pdf, const QTemporaryDir &folder)
 QString OutputOf(const QString &program, QStringList options, const QByteArray &pdf, const QStringList &after = {})
 {
     const QTemporaryDir scratch;
-    QProcess process;
-    process.start(program, options << Saved(pdf, scratch) << after);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return Run(program, options << Saved(pdf, scratch) << after).output;
 }
 
 // `pdfimages -list` heads its table with two lines, then lists one image a line.
@@ -73,57 +68,42 @@ int ImagesIn(const QByteArray &pdf)
 
 PrintedPage PageOf(const QByteArray &pdf, Form1 &form)
 {
-    auto scratch = std::make_shared<QTemporaryDir>();
-    PrintedPage page = RenderPrintedPage(Saved(pdf, *scratch), YellowGroundOf(form));
-    page.scratch = scratch;
-    return page;
+    const QTemporaryDir scratch;
+    return RenderPrintedPage(Saved(pdf, scratch), YellowGroundOf(form));
 }
 
-// Dark pixels, text and ticks, where `control` lies on a page showing the window at
-// `scale` from `origin`; `share` of its width from its left edge.
-int InkOver(const PrintedPage &page, const QWidget &control, double scale, QPointF origin, double share = 1)
-{
-    const double pagePixelsPerPixel = 15.0 * scale / TwipsPerPagePixel;
-    const QRectF area(origin + QPointF(control.pos()) * pagePixelsPerPixel,
-                      QSizeF(control.width() * share, control.height()) * pagePixelsPerPixel);
-    int ink = 0;
-    for (int y = int(area.top()); y < int(area.bottom()); ++y)
-        for (int x = int(area.left()); x < int(area.right()); ++x)
-            ink += page.image.valid(x, y) && qGray(page.image.pixel(x, y)) < 96;
-    return ink;
-}
+// Where the Clear button lies in the window, in twips.
+const QRect ClearTwips = Twips(ControlNamed("Command2"));
 
-struct PaperCase {
+struct PaperSizeCase {
     const char *name;
     QPageSize::PageSizeId size;
     QMarginsF margins; // millimetres
     double scale; // of the window on the page: 1 at real size
 };
 
-class PaperSizes : public testing::TestWithParam<PaperCase> {};
+class PaperSizes : public testing::TestWithParam<PaperSizeCase> {};
 
 // The whole window on the page, at the top left of its printable area: at real size where
 // it fits, scaled down evenly where it does not; and no bitmap anywhere in the document.
 TEST_P(PaperSizes, TakeTheWholeWindowAtTheTopLeft)
 {
-    const PaperCase &c = GetParam();
-    auto form = FormWithSampleChart();
+    const PaperSizeCase &c = GetParam();
+    auto form = FormShowingCheckDays();
     const QByteArray pdf = RenderRecordedPdf(form->RecordPage(), PaperOf(c.size, c.margins));
     ASSERT_FALSE(pdf.isEmpty());
     EXPECT_EQ(ImagesIn(pdf), 0) << OutputOf(QStringLiteral("pdfimages"), {QStringLiteral("-list")}, pdf).toStdString();
 
     const PrintedPage page = PageOf(pdf, *form);
     ASSERT_FALSE(page.yellow.isEmpty()) << "no yellow text box on the page";
-    const QSizeF shown = QSizeF(page.yellowShown.size()) * 15 * c.scale / TwipsPerPagePixel;
-    EXPECT_NEAR(page.yellow.width(), shown.width(), shown.width() * 0.01) << "text box width";
-    EXPECT_NEAR(page.yellow.height(), shown.height(), shown.height() * 0.01) << "text box height";
+    EXPECT_NEAR(ScaleOnPage(page).width(), c.scale, c.scale * 0.01) << "text box width";
+    EXPECT_NEAR(ScaleOnPage(page).height(), c.scale, c.scale * 0.01) << "text box height";
 
-    const QPointF origin
-        = QPointF(page.yellow.topLeft()) - QPointF(page.yellowShown.topLeft()) * 15 * c.scale / TwipsPerPagePixel;
+    const QPointF origin = page.fromTwips.map(QPointF(0, 0));
     const QPointF printableCorner = QPointF(c.margins.left(), c.margins.top()) * PagePixelsPerInch / MillimetresPerInch;
     EXPECT_NEAR(origin.x(), printableCorner.x(), 1.5) << "left edge of the window";
     EXPECT_NEAR(origin.y(), printableCorner.y(), 1.5) << "top edge of the window";
-    EXPECT_GT(InkOver(page, *Find<QPushButton>(*form, "Command2"), c.scale, origin), 20) << "the Clear button";
+    EXPECT_GT(InkIn(page.image, OnPage(page, ClearTwips)), 20) << "the Clear button";
 
     if (c.scale == 1)
         ExpectSampleChartOnPage(page);
@@ -132,17 +112,18 @@ TEST_P(PaperSizes, TakeTheWholeWindowAtTheTopLeft)
 // The window is 176 x 115 mm.
 INSTANTIATE_TEST_SUITE_P(
     Pages, PaperSizes,
-    testing::Values(PaperCase{"A4", QPageSize::A4, QMarginsF(4.2, 4.2, 4.2, 4.2), 1},
-                    PaperCase{"Letter", QPageSize::Letter, QMarginsF(6.35, 12.7, 6.35, 12.7), 1},
-                    PaperCase{"A5", QPageSize::A5, QMarginsF(4.2, 4.2, 4.2, 4.2), (148 - 8.4) / 175.95},
-                    PaperCase{"B5WithWideMargins", QPageSize::JisB5, QMarginsF(20, 25, 20, 25), (182 - 40) / 175.95}),
+    testing::Values(PaperSizeCase{"A4", QPageSize::A4, QMarginsF(4.2, 4.2, 4.2, 4.2), 1},
+                    PaperSizeCase{"Letter", QPageSize::Letter, QMarginsF(6.35, 12.7, 6.35, 12.7), 1},
+                    PaperSizeCase{"A5", QPageSize::A5, QMarginsF(4.2, 4.2, 4.2, 4.2), (148 - 8.4) / 175.95},
+                    PaperSizeCase{"B5WithWideMargins", QPageSize::JisB5, QMarginsF(20, 25, 20, 25),
+                                  (182 - 40) / 175.95}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The page recorded at the press keeps the text, the chart and the tick of that moment,
 // while a recording made later shows the window as it is then.
 TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
 {
-    auto form = FormWithSampleChart();
+    auto form = FormShowingCheckDays();
     const PageRecording atThePress = form->RecordPage();
     const PrintedPage before = PageOf(RenderRecordedPdf(atThePress, A4), *form);
 
@@ -161,9 +142,9 @@ TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
     EXPECT_TRUE(after.image == before.image) << "the page changed with the window";
     EXPECT_FALSE(recordedLater.image == before.image) << "a later recording missed the changes";
 
-    const auto tick = [&form](const PrintedPage &page) {
-        return InkOver(page, *Find<QWidget>(*form, "Check1"), 1, page.origin, 0.12);
-    };
+    QRect tickTwips = Twips(ControlNamed("Check1"));
+    tickTwips.setWidth(tickTwips.width() * 12 / 100);
+    const auto tick = [tickTwips](const PrintedPage &page) { return InkIn(page.image, OnPage(page, tickTwips)); };
     EXPECT_GT(tick(after), 10) << "the tick of the press";
     EXPECT_EQ(tick(recordedLater), 0) << "a tick the window no longer shows";
 }
@@ -191,11 +172,11 @@ TEST(RecordedPage, IsTheClientAreaHoweverTheWindowIsSized)
 {
     for (const QSize size : {QSize(1280, 960), QSize(400, 300)}) {
         SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height() << " pixels");
-        auto form = FormWithSampleChart();
+        auto form = FormShowingCheckDays();
         form->resize(size);
         const PrintedPage page = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
         ExpectSampleChartOnPage(page);
-        EXPECT_GT(InkOver(page, *Find<QPushButton>(*form, "Command2"), 1, page.origin), 20) << "the Clear button";
+        EXPECT_GT(InkIn(page.image, OnPage(page, ClearTwips)), 20) << "the Clear button";
     }
 }
 
@@ -203,7 +184,7 @@ TEST(RecordedPage, IsTheClientAreaHoweverTheWindowIsSized)
 // fonts and the Japanese glyphs come out as on the window's thread.
 TEST(RecordedPage, RendersOffTheWindowsThreadAsOnIt)
 {
-    auto form = FormWithSampleChart();
+    auto form = FormShowingCheckDays();
     const PageRecording recording = form->RecordPage();
     QByteArray onOwnThread;
     std::thread printJob([&onOwnThread, recording] { onOwnThread = RenderRecordedPdf(recording, A4); });

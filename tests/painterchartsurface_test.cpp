@@ -74,10 +74,10 @@ TEST(PainterChartSurface, RulesTheGridEvenlyAtAnyScale)
 {
     // Screens at the usual scales, fractional ones too, and printers at 300 and 600 dpi.
     for (const qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 300 / 96.0, 600 / 96.0}) {
-        QImage image(QSize(7400, 5500) * ratio / 15, QImage::Format_Grayscale8);
+        QImage image(QSize(7400, 5500) * ratio / TwipsPerPixel, QImage::Format_Grayscale8);
         image.fill(Qt::white);
         QPainter painter(&image);
-        PainterChartSurface surface(painter, ratio / 15);
+        PainterChartSurface surface(painter, ratio / TwipsPerPixel);
         DrawChart(surface, DayTemperatureTable{}, DayFlagTable{}, false);
         painter.end();
         ExpectEvenRuling(image, ratio);

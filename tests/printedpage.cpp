@@ -28,16 +28,6 @@ bool Near(QRgb pixel, QRgb colour, int tolerance = LineTolerance)
         && std::abs(qBlue(pixel) - qBlue(colour)) <= tolerance;
 }
 
-QRect BoundsOf(const QImage &image, QRgb colour)
-{
-    QRect bounds;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (Near(image.pixel(x, y), colour, FillTolerance))
-                bounds |= QRect(x, y, 1, 1);
-    return bounds;
-}
-
 // A print server may hand the page on as one picture whose bands meet in seams of
 // (254, 254, 254), one pixel wide.
 bool IsPaper(QRgb pixel)
@@ -47,7 +37,7 @@ bool IsPaper(QRgb pixel)
 
 QPoint PageAt(const PrintedPage &page, double xTwips, double yTwips)
 {
-    return page.origin + QPoint(qRound(xTwips / TwipsPerPagePixel), qRound(yTwips / TwipsPerPagePixel));
+    return page.fromTwips.map(QPointF(xTwips, yTwips)).toPoint();
 }
 
 // Whether the colour is found within two pixels of the point, the width of a line.
@@ -60,7 +50,7 @@ bool NearPoint(const PrintedPage &page, QPoint at, QRgb colour)
     return false;
 }
 
-bool ColumnHas(const PrintedPage &page, double xTwips, double fromYTwips, double toYTwips, QRgb colour)
+bool ColumnOnPageHas(const PrintedPage &page, double xTwips, double fromYTwips, double toYTwips, QRgb colour)
 {
     for (double y = fromYTwips; y <= toYTwips; y += TwipsPerPagePixel)
         if (Near(page.image.pixel(PageAt(page, xTwips, y)), colour))
@@ -70,39 +60,62 @@ bool ColumnHas(const PrintedPage &page, double xTwips, double fromYTwips, double
 
 } // namespace
 
+QRect OnPage(const PrintedPage &page, QRect twips)
+{
+    const QRectF area = page.fromTwips.mapRect(QRectF(twips));
+    return QRect(area.topLeft().toPoint(), area.bottomRight().toPoint() - QPoint(1, 1));
+}
+
+QSizeF ScaleOnPage(const PrintedPage &page)
+{
+    return {double(page.yellow.width()) * TwipsPerPagePixel / (page.yellowShown.width() * TwipsPerPixel),
+            double(page.yellow.height()) * TwipsPerPagePixel / (page.yellowShown.height() * TwipsPerPixel)};
+}
+
+int InkIn(const QImage &image, QRect area)
+{
+    int ink = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ink += image.valid(x, y) && IsInk(image.pixel(x, y));
+    return ink;
+}
+
+ProgramRun Run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    const bool ended = process.waitForFinished(60000);
+    return {ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+            QString::fromUtf8(process.readAllStandardOutput())};
+}
+
 QRect YellowGroundOf(Form1 &form)
 {
     const QWidget *ground = Find<QPlainTextEdit>(form, "Text1")->viewport();
     return QRect(ground->mapTo(&form, QPoint(0, 0)), ground->size());
 }
 
-// The first page of `pdf` in pixels at `dpi`; `area`, in pixels at that resolution, limits
-// it to a part of the page.
-QImage RenderPdf(const QString &pdf, int dpi, QRect area = {})
+// The first page of `pdf` in pixels at `dpi`.
+QImage RenderPdf(const QString &pdf, int dpi)
 {
     QTemporaryDir scratch;
     const QString prefix = scratch.filePath(QStringLiteral("page"));
-    QStringList arguments{QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
-                          QStringLiteral("-singlefile")};
-    if (area.isValid())
-        arguments << QStringLiteral("-x") << QString::number(area.x()) << QStringLiteral("-y")
-                  << QString::number(area.y()) << QStringLiteral("-W") << QString::number(area.width())
-                  << QStringLiteral("-H") << QString::number(area.height());
-    QProcess pdftoppm;
-    pdftoppm.start(QStringLiteral("pdftoppm"), arguments << pdf << prefix);
-    if (!pdftoppm.waitForFinished(60000) || pdftoppm.exitCode() != 0)
+    if (!Run(QStringLiteral("pdftoppm"),
+             {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-singlefile"), pdf, prefix})
+             .succeeded)
         return {};
-    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    return QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
 }
 
-// How many different heights the top edge of the red curve takes in `image`, one twip a
-// pixel: a line drawn at a printer's resolution climbs in steps of a few twips, a picture
-// of the screen blown up to paper in steps of 15.
-int CurveSteps(const QImage &image)
+// How many different heights the top edge of the red curve takes in `area` of `image`: a
+// line drawn at a printer's resolution climbs in steps of a few twips, a picture of the
+// screen blown up to paper in steps of 15.
+int CurveSteps(const QImage &image, QRect area)
 {
     QSet<int> tops;
-    for (int x = 0; x < image.width(); ++x)
-        for (int y = 0; y < image.height(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y)
             if (Near(image.pixel(x, y), Red)) {
                 tops.insert(y);
                 break;
@@ -113,29 +126,30 @@ int CurveSteps(const QImage &image)
 PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
 {
     PrintedPage page;
-    page.pdf = pdf;
     page.image = RenderPdf(pdf, 1440 / TwipsPerPagePixel);
     if (page.image.isNull())
         return {};
-    page.yellow = BoundsOf(page.image, Yellow);
+    page.yellow
+        = BoundsIn(page.image, page.image.rect(), [](QRgb pixel) { return Near(pixel, Yellow, FillTolerance); });
     page.yellowShown = yellowShown;
-    page.origin = page.yellow.topLeft() - yellowShown.topLeft() * 15 / TwipsPerPagePixel;
+    // The ground's height, the longer side, measures the scale closer than its width.
+    const double scale = double(page.yellow.height()) / (yellowShown.height() * TwipsPerPixel);
+    const QPointF origin = QPointF(page.yellow.topLeft()) - QPointF(yellowShown.topLeft()) * TwipsPerPixel * scale;
+    page.fromTwips = QTransform(scale, 0, 0, scale, origin.x(), origin.y());
     return page;
 }
 
 PrintedPage RenderedWindowPage(Form1 &form, int dpi)
 {
-    auto scratch = std::make_shared<QTemporaryDir>();
-    const QString file = scratch->filePath(QStringLiteral("window.pdf"));
+    const QTemporaryDir scratch;
+    const QString file = scratch.filePath(QStringLiteral("window.pdf"));
     {
         QPdfWriter writer(file);
         writer.setResolution(dpi);
         if (!form.RenderPage(writer))
             return {};
     }
-    PrintedPage page = RenderPrintedPage(file, YellowGroundOf(form));
-    page.scratch = scratch;
-    return page;
+    return RenderPrintedPage(file, YellowGroundOf(form));
 }
 
 void ExpectSampleChartOnPage(const PrintedPage &page)
@@ -144,12 +158,10 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
     ASSERT_FALSE(page.yellow.isEmpty()) << "no yellow text box on the page";
 
     // Real size: a screen pixel is 15 twips on paper as on screen.
-    const QSizeF onPaper = QSizeF(page.yellow.size()) * TwipsPerPagePixel;
-    const QSizeF onScreen = QSizeF(page.yellowShown.size()) * 15;
-    std::cout << "yellow ground on paper: " << onPaper.width() << " x " << onPaper.height() << " twips, on screen "
-              << onScreen.width() << " x " << onScreen.height() << " twips\n";
-    EXPECT_NEAR(onPaper.width(), onScreen.width(), onScreen.width() * 0.01) << "text box width on paper";
-    EXPECT_NEAR(onPaper.height(), onScreen.height(), onScreen.height() * 0.01) << "text box height on paper";
+    const QSizeF scale = ScaleOnPage(page);
+    std::cout << "the window on paper at " << scale.width() << " x " << scale.height() << " of its size\n";
+    EXPECT_NEAR(scale.width(), 1, 0.01) << "text box width on paper";
+    EXPECT_NEAR(scale.height(), 1, 0.01) << "text box height on paper";
 
     EXPECT_TRUE(NearPoint(page, PageAt(page, 1500, 800), Major)) << "38.0 line";
     EXPECT_TRUE(NearPoint(page, PageAt(page, 1500, 5300), Major)) << "35.0 line";
@@ -161,7 +173,7 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
 
     for (int day = 1; day < 31; ++day) {
         const double between = 1000 + 200 * day + 100;
-        EXPECT_TRUE(ColumnHas(page, between, 800, 5300, Red)) << "curve after day " << day;
+        EXPECT_TRUE(ColumnOnPageHas(page, between, 800, 5300, Red)) << "curve after day " << day;
     }
     for (int day = 1; day <= 31; ++day) {
         const bool pink = NearPoint(page, PageAt(page, 1000 + 200 * day - 50, 5270), Pink);
@@ -169,8 +181,7 @@ void ExpectSampleChartOnPage(const PrintedPage &page)
     }
 
     // The steep climb from 36.44 on day 26 to 36.72 on day 27: x 6200 to 6400 twips.
-    const QPoint climb = (page.origin * TwipsPerPagePixel) + QPoint(6230, 2600);
-    const int steps = CurveSteps(RenderPdf(page.pdf, 1440, QRect(climb, QSize(140, 700))));
+    const int steps = CurveSteps(page.image, OnPage(page, QRect(6230, 2600, 140, 700)));
     std::cout << "the curve climbs in " << steps << " steps over 140 twips\n";
     EXPECT_GE(steps, 20) << "the curve is a picture of the screen, not drawn at the printer's resolution";
 }

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -61,17 +60,7 @@ struct WindowState {
 
 QStringList Output(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(10000);
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-}
-
-bool IsCompletePdf(const QString &path)
-{
-    QProcess pdfinfo;
-    pdfinfo.start(QStringLiteral("pdfinfo"), {path});
-    return pdfinfo.waitForFinished(10000) && pdfinfo.exitCode() == 0;
+    return Run(program, arguments).output.split(u'\n', Qt::SkipEmptyParts);
 }
 
 // cups-pdf writes the job a few seconds after it was sent: waits until the queue is empty
@@ -86,7 +75,7 @@ QString WaitForPrintedPdf(const QString &queue, const QDateTime &sent)
         if (!Output(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue}).isEmpty())
             continue;
         for (const QFileInfo &file : output.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time))
-            if (file.lastModified() >= sent && IsCompletePdf(file.filePath()))
+            if (file.lastModified() >= sent && Run(QStringLiteral("pdfinfo"), {file.filePath()}).succeeded)
                 return file.filePath();
     }
     return {};
@@ -105,30 +94,6 @@ int CompletedJobs(const QString &queue)
                       {QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o"), queue})
                    .size());
 }
-
-// Where a rectangle of the window, in twips, lands on the page: the yellow ground of the
-// text box tells where the window lies and at what scale.
-QRect OnPage(const PrintedPage &page, QRect twips)
-{
-    const double scale = double(page.yellow.width()) / (page.yellowShown.width() * TwipsPerPixel);
-    const QPointF origin = QPointF(page.yellow.topLeft()) - QPointF(page.yellowShown.topLeft()) * TwipsPerPixel * scale;
-    return QRectF(origin + QPointF(twips.topLeft()) * scale, QSizeF(twips.size()) * scale).toAlignedRect();
-}
-
-// How many rows of `area` of the page hold something darker than the grounds: text.
-int InkRows(const PrintedPage &page, QRect area)
-{
-    int rows = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        rows += BoundsIn(page.image, QRect(area.left(), y, area.width(), 1), [](QRgb pixel) {
-                    return qGray(pixel) < 128;
-                }).isValid();
-    return rows;
-}
-
-// The text box and the "Clear" button in twips, as the window lays them out.
-const QRect TextBoxTwips(7920, 600, 1935, 5775);
-const QRect ClearTwips(8280, 120, 1215, 375);
 
 class Printing : public testing::Test {
 protected:
@@ -181,8 +146,9 @@ TEST_F(Printing, PrintsTheWindowAsItStoodAtThePress)
     const PrintedPage page = RenderPrintedPage(pdf, yellowShown);
     ExpectSampleChartOnPage(page);
     // The month fills the box down to its bottom; the line typed after the press would not.
-    const QRect lowerHalf = OnPage(page, TextBoxTwips.adjusted(0, TextBoxTwips.height() / 2, -300, 0));
-    EXPECT_GT(InkRows(page, lowerHalf), 50) << "the box's text at the press";
+    const QRect records = Twips(ControlNamed("Text1"));
+    const QRect lowerHalf = OnPage(page, records.adjusted(0, records.height() / 2, -300, 0));
+    EXPECT_GT(BoundsIn(page.image, lowerHalf, IsInk).height(), lowerHalf.height() / 2) << "the box's text at the press";
     EXPECT_EQ(JobsEverSentTo(QStringLiteral("PDF")), jobsBefore + 1) << "one press, one job";
     QTest::qWait(1000); // the job is followed until CUPS calls it completed
     EXPECT_FALSE(box->seen) << box->text.toStdString();
@@ -229,8 +195,7 @@ TEST_P(PrintedPaper, HoldsTheWholeWindowUpright)
     ASSERT_FALSE(pdf.isEmpty()) << "no page came out of " << c.printer;
     const PrintedPage page = RenderPrintedPage(pdf, yellowShown);
     ASSERT_FALSE(page.yellow.isEmpty()) << "no text box on the page";
-    const QSizeF scale(double(page.yellow.width()) * TwipsPerPagePixel / (yellowShown.width() * TwipsPerPixel),
-                       double(page.yellow.height()) * TwipsPerPagePixel / (yellowShown.height() * TwipsPerPixel));
+    const QSizeF scale = ScaleOnPage(page);
     std::cout << c.name << ": page " << page.image.width() << " x " << page.image.height() << " pixels, the window at "
               << scale.width() << " x " << scale.height() << " of its size, its box at (" << page.yellow.x() << ", "
               << page.yellow.y() << ")\n";
@@ -241,9 +206,9 @@ TEST_P(PrintedPaper, HoldsTheWholeWindowUpright)
     EXPECT_LT(page.yellow.bottom(), page.image.height() / 2) << "the window is not at the top of the sheet";
     EXPECT_GT(page.yellow.left(), page.yellow.width() * 3) << "the box is not right of the chart";
     EXPECT_LT(page.yellow.right(), page.image.width()) << "the box runs off the sheet";
-    const QRect clear = OnPage(page, ClearTwips);
+    const QRect clear = OnPage(page, Twips(ControlNamed("Command2")));
     EXPECT_LT(clear.right(), page.image.width()) << "the Clear button runs off the sheet";
-    EXPECT_GT(InkRows(page, clear), 5) << "the Clear button and its caption";
+    EXPECT_GT(InkIn(page.image, clear), 20) << "the Clear button and its caption";
 }
 
 INSTANTIATE_TEST_SUITE_P(, PrintedPaper,

@@ -47,6 +47,26 @@ constexpr int MarkerColumn(int day)
 inline constexpr int GridColumnAtTwice = 200;
 inline constexpr int Row38AtTwice = 106;
 
+// Every control of the window in tab order, with its place in twips and its design caption.
+struct Control {
+    const char *name;
+    int left, top, width, height;
+    const char *caption;
+};
+inline constexpr Control Controls[] = {
+    {"Command1", 6600, 120, 1215, 375, "印刷"},  {"Text1", 7920, 600, 1935, 5775, nullptr},
+    {"Command2", 8280, 120, 1215, 375, "Clear"}, {"Command3", 5280, 120, 1215, 375, "グラフ表示"},
+    {"Label2", 240, 120, 4575, 495, "タイトル"}, {"Label3_0", 1200, 5520, 375, 255, "1"},
+    {"Label3_1", 2880, 5520, 375, 255, "10"},    {"Label3_2", 4920, 5520, 375, 255, "20"},
+    {"Label3_3", 6840, 5520, 375, 255, "30日"},  {"Label3_4", 600, 5160, 375, 255, "35℃"},
+    {"Label3_5", 600, 3600, 375, 255, "36℃"},    {"Label3_6", 600, 2160, 375, 255, "37℃"},
+    {"Label3_7", 600, 720, 375, 255, "38℃"},     {"Check1", 5520, 6000, 2055, 375, "チェック日も表示する"},
+};
+constexpr const Control &ControlNamed(std::string_view name)
+{
+    return *std::find_if(std::begin(Controls), std::end(Controls), [name](const Control &c) { return c.name == name; });
+}
+
 // The month the program starts with, as the user sees it in the text box: a title, then
 // August 2002 with its gaps, every line ending in CR LF. Day 22 has no line at all.
 // clang-format off

@@ -84,7 +84,7 @@ struct RuledLine {
 std::vector<RuledLine> LinesAcross(const QImage &image, qreal ratio, bool acrossDays, int throughTwips, int fromTwips,
                                    int toTwips, int firstLineTwips, int pitchTwips)
 {
-    const qreal perTwip = ratio / 15;
+    const qreal perTwip = ratio / TwipsPerPixel;
     const int through = int(std::floor(throughTwips * perTwip));
     auto pixel = [&](int along) { return acrossDays ? image.pixel(along, through) : image.pixel(through, along); };
     std::vector<RuledLine> lines;

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QMessageBox>
+#include <QRect>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -58,6 +59,16 @@ QRect BoundsIn(const QImage &image, QRect area, Picks is)
             if (image.valid(x, y) && is(image.pixel(x, y)))
                 bounds |= QRect(x, y, 1, 1);
     return bounds;
+}
+// Ink: a pixel dark in every channel, as black text is and a light theme's text is not.
+inline bool IsInk(QRgb pixel)
+{
+    return qRed(pixel) < 96 && qGreen(pixel) < 96 && qBlue(pixel) < 96;
+}
+// Where `control` sits in the window, in twips.
+inline QRect Twips(const Control &control)
+{
+    return QRect(control.left, control.top, control.width, control.height);
 }
 inline bool ColumnHas(const QImage &image, int column, QRgb colour)
 {
