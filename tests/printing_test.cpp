@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 
 // "印刷" end to end, through the run's CUPS and its PDF printers: the page that comes out,
@@ -73,8 +74,9 @@ bool IsCompletePdf(const QString &path)
 }
 
 // cups-pdf writes the job a few seconds after it was sent: waits until the queue is empty
-// and a PDF written since `sent` is complete. A file of an earlier run may bear the same
-// name, so only its time tells.
+// and the PDF of its last job, written since `sent`, is complete. Every queue writes into
+// the one folder, so the job's number tells its file (cups-pdf ends the name in
+// "-job_NUMBER.pdf"); a file of an earlier run may bear the same name, so only its time tells.
 QString WaitForPrintedPdf(const QString &queue, const QDateTime &sent)
 {
     const QDir output(qEnvironmentVariable("BBTCHART_PRINT_DIR"));
@@ -83,7 +85,14 @@ QString WaitForPrintedPdf(const QString &queue, const QDateTime &sent)
         QTest::qWait(250);
         if (!Output(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue}).isEmpty())
             continue;
-        for (const QFileInfo &file : output.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time))
+        // Lines such as "Letter-12 root 2048 …", one a finished job.
+        int lastJob = 0;
+        for (const QString &job :
+             Output(QStringLiteral("lpstat"),
+                    {QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o"), queue}))
+            lastJob = std::max(lastJob, job.section(u' ', 0, 0).section(u'-', -1).toInt());
+        const QString name = QStringLiteral("*-job_%1.pdf").arg(lastJob);
+        for (const QFileInfo &file : output.entryInfoList({name}, QDir::Files))
             if (file.lastModified() >= sent && IsCompletePdf(file.filePath()))
                 return file.filePath();
     }
@@ -126,7 +135,7 @@ protected:
     void SetUp() override
     {
         if (!qEnvironmentVariableIsSet("BBTCHART_REQUIRE_PRINTER"))
-            GTEST_SKIP() << "no private CUPS here; scripts/test.sh starts one";
+            GTEST_SKIP() << "no private CUPS here: its PDF printer needs root, or sudo without a password";
         qunsetenv("LPDEST");
         qunsetenv("PRINTER");
     }
@@ -155,9 +164,10 @@ protected:
 // does not reach the paper.
 TEST_F(Printing, PrintsTheWindowAsItStoodAtThePress)
 {
+    qputenv("PRINTER", "Window");
     auto form = FormWithSampleChart();
     const QRect yellowShown = YellowGroundOf(*form);
-    const int jobsBefore = JobsEverSentTo(QStringLiteral("PDF"));
+    const int jobsBefore = JobsEverSentTo(QStringLiteral("Window"));
     const QDateTime pressed = QDateTime::currentDateTime().addSecs(-1);
     const auto box = AnswerNextMessageBox();
     PressPrint(*form);
@@ -165,14 +175,14 @@ TEST_F(Printing, PrintsTheWindowAsItStoodAtThePress)
     QTest::keyClicks(Find<QPlainTextEdit>(*form, "Text1"), "typed after the press");
     Click(*form, "Check1");
 
-    const QString pdf = WaitForPrintedPdf(QStringLiteral("PDF"), pressed);
-    ASSERT_FALSE(pdf.isEmpty()) << "no page came out of the default printer";
+    const QString pdf = WaitForPrintedPdf(QStringLiteral("Window"), pressed);
+    ASSERT_FALSE(pdf.isEmpty()) << "no page came out of the user's default printer";
     const PrintedPage page = RenderPrintedPage(pdf, yellowShown);
     ExpectSampleChartOnPage(page);
     // The month fills the box down to its bottom; the line typed after the press would not.
     const QRect lowerHalf = OnPage(page, TextBoxTwips.adjusted(0, TextBoxTwips.height() / 2, -300, 0));
     EXPECT_GT(InkRows(page, lowerHalf), 50) << "the box's text at the press";
-    EXPECT_EQ(JobsEverSentTo(QStringLiteral("PDF")), jobsBefore + 1) << "one press, one job";
+    EXPECT_EQ(JobsEverSentTo(QStringLiteral("Window")), jobsBefore + 1) << "one press, one job";
     QTest::qWait(1000); // the job is followed until CUPS calls it completed
     EXPECT_FALSE(box->seen) << box->text.toStdString();
 }
@@ -281,6 +291,7 @@ TEST_P(ClosingWhilePrinting, TakesUnderASecond)
                                       GetParam().delay);
     ASSERT_TRUE(server.Listening());
     qputenv("CUPS_SERVER", socket.toLocal8Bit());
+    qputenv("PRINTER", "Proxied");
     auto form = FormWithSampleChart();
     PressPrint(*form);
     QTest::qWait(1500); // well into the exchange
