@@ -33,7 +33,10 @@ stop_servers() {
 case $action in
 start)
     stop_servers
-    mkdir -p "$folder"
+    # cups-pdf writes every server's pages into one folder, named by the job's number: this
+    # run's numbers start where another run's, a second ago or in another build, do not.
+    mkdir -p "$folder/main/cache"
+    echo "NextJobId $(($(date +%s) % 1000000 * 1000 + 1))" >"$folder/main/cache/job.cache"
     start_private_cups "$folder/main" || { cat "$folder/main/log/"* >&2; exit 1; }
     start_cupsd "$folder/empty" || { cat "$folder/empty/log/"* >&2; exit 1; }
     echo "print servers on $folder/main/cups.sock and $folder/empty/cups.sock"
