@@ -6,11 +6,12 @@
 PrivateCupsDirs=()
 PrivateCupsPids=()
 
-# Starts cupsd in a new folder, left in StartedCupsDir; its socket is the folder's cups.sock.
+# Starts cupsd in the folder given, or in a new one, left in StartedCupsDir; its socket is
+# the folder's cups.sock, its process id in the folder's file pid.
 StartedCupsDir=
 start_cupsd() {
-    local dir
-    dir=$(mktemp -d /tmp/bbtchart-cups.XXXXXX)
+    local dir=${1:-}
+    if [ -z "$dir" ]; then dir=$(mktemp -d /tmp/bbtchart-cups.XXXXXX); else mkdir -p "$dir"; fi
     chmod 755 "$dir"
     mkdir -p "$dir"/{spool,cache,state,log,tmp,ppd}
     chmod 1777 "$dir/tmp"
@@ -57,12 +58,15 @@ SystemGroup root
 FileDevice Yes
 CONF
 
-    # Not through as_root: its process id must be cupsd's (or sudo's) own, to stop it by.
+    # Not through as_root: its process id must be cupsd's (or sudo's) own, to stop it by. Its
+    # output goes to its log, so that whoever started it, a CTest fixture too, need not wait
+    # for it to end.
     if [ "$(id -u)" -eq 0 ]; then
-        cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" &
+        cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" </dev/null >"$dir/log/cupsd" 2>&1 &
     else
-        sudo cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" &
+        sudo cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" </dev/null >"$dir/log/cupsd" 2>&1 &
     fi
+    echo $! >"$dir/pid"
     PrivateCupsPids+=($!)
     PrivateCupsDirs+=("$dir")
     wait_until cups_running "$dir/cups.sock" || return 1
@@ -93,26 +97,31 @@ cups_running() {
     CUPS_SERVER=$1 lpstat -r 2>/dev/null | grep -q 'is running'
 }
 
+# Starts the main server, in the folder given or in a new one, and points CUPS_SERVER at it.
 start_private_cups() {
-    start_cupsd || return 1
+    start_cupsd "${1:-}" || return 1
     export CUPS_SERVER="$StartedCupsDir/cups.sock"
     lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null && lpadmin -d PDF || return 1
     add_failing_queues
 }
 
 # Queues that fail in the ways a user's printer does, for the printing tests to choose
-# with PRINTER: one that refuses jobs, one paused, one whose device cannot be written, one
-# that holds every job, one that holds it for a password, one that wants a password to
-# take it; and queues whose paper is A5 or Letter, or whose pages lie in landscape.
+# with PRINTER: one that refuses jobs, one paused, one whose device cannot be written, two
+# that hold every job, one that holds it for a password, one that wants a password to take
+# it; queues whose paper is A5 or Letter, or whose pages lie in landscape; and PDF printers
+# of one test each, so that tests running side by side never count or cancel each other's
+# jobs (Proxied takes the jobs that no test counts).
 add_failing_queues() {
     local queue
-    for queue in Refusing Paused Broken Held HeldForPassword Password A5 Letter Landscape; do
+    for queue in Refusing Paused Broken Held HeldByDefault HeldForPassword Password A5 Letter Landscape \
+        Window Closing OneSecondLate ThreeSecondsLate Stalling Proxied; do
         lpadmin -p "$queue" -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || return 1
     done
     cupsreject -r "out of paper, refilled tomorrow" Refusing
     cupsdisable -r "paused for the night" Paused
     lpadmin -p Broken -v file:///nonexistent/dir/out
     lpadmin -p Held -o job-hold-until-default=indefinite
+    lpadmin -p HeldByDefault -o job-hold-until-default=indefinite
     lpadmin -p HeldForPassword -v password:/
     lpadmin -p Password -o printer-op-policy=password
     lpadmin -p A5 -o PageSize=A5
@@ -128,16 +137,4 @@ stop_private_cups() {
     done
     [ ${#PrivateCupsDirs[@]} -eq 0 ] || as_root rm -rf "${PrivateCupsDirs[@]}"
     PrivateCupsPids=() PrivateCupsDirs=()
-}
-
-# Starts the servers for a test run; with a printer to hand, the printing tests must not skip.
-# The caller stops them with stop_private_cups.
-start_cups_for_tests() {
-    if start_private_cups && start_cupsd; then
-        export BBTCHART_REQUIRE_PRINTER=1
-        export BBTCHART_PRINT_DIR="$HOME/PDF"
-        export BBTCHART_CUPS_WITHOUT_PRINTERS="$StartedCupsDir/cups.sock"
-    else
-        echo "CUPS could not be started here: the printing tests on real queues will skip." >&2
-    fi
 }

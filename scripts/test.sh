@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds the debug build and runs the whole suite headless:
-# the window on an X server of the run's own (Xvfb) where the screen's pixels are checked,
-# on Qt's offscreen platform elsewhere, printing through CUPS servers of the run's own.
+# Installs what the tests need, builds the debug build and runs the whole suite headless,
+# one test per core at a time: ctest starts what the tests need, an X server of each test's
+# own (Xvfb) where the screen's pixels are checked, Qt's offscreen platform elsewhere, and
+# the CUPS servers of the run's own to print through.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 source scripts/debian-packages.sh
-source scripts/privatecups.sh
-source scripts/privatex.sh
 
 install_missing "${BuildPackages[@]}" "${TestPackages[@]}"
 
@@ -15,10 +14,9 @@ install_missing "${BuildPackages[@]}" "${TestPackages[@]}"
 find app bench chart fuzz print record tests window -name '*.cpp' -o -name '*.h' | sort \
     | xargs clang-format --dry-run --Werror
 
+# Configuring looks for root, or sudo that asks no password, to run the print servers as;
+# sudo remembers a password given here for the rest of the run.
+as_root true
 cmake --preset debug >/dev/null
 cmake --build --preset debug
-
-trap 'stop_private_x; stop_private_cups' EXIT
-start_private_x
-start_cups_for_tests
-ctest --preset debug
+ctest --preset debug -j"$(nproc)"

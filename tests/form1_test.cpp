@@ -310,6 +310,9 @@ TEST(Form1, ChartSurvivesBeingHiddenAndCovered)
     ASSERT_EQ(Shown(*form).pixel(GridColumn, Row38), Major);
 
     form->hide();
+    // The window counts as exposed until the X server's word that it is unmapped arrives;
+    // waiting for it to be exposed again before that would not wait for the new mapping.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->windowHandle()->isExposed(); }));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     QImage shown = Shown(*form);

@@ -153,7 +153,7 @@ TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
 // that has the focus at the press never reaches the paper.
 TEST(RecordedPage, ShowsNoTextCursor)
 {
-    auto form = FormWithSampleChart();
+    auto form = FormShowingCheckDays();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     auto *text = Find<QPlainTextEdit>(*form, "Text1");
@@ -205,7 +205,7 @@ class PaperWithoutRoom : public testing::TestWithParam<PrinterPage> {};
 
 TEST_P(PaperWithoutRoom, MakesNoDocument)
 {
-    EXPECT_TRUE(RenderRecordedPdf(FormWithSampleChart()->RecordPage(), GetParam()).isEmpty());
+    EXPECT_TRUE(RenderRecordedPdf(FormShowingCheckDays()->RecordPage(), GetParam()).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, PaperWithoutRoom,

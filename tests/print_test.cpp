@@ -94,7 +94,7 @@ protected:
     void Use(Server server, Behaviour behaviour, std::chrono::milliseconds delay, const char *printer)
     {
         if (Environment("BBTCHART_REQUIRE_PRINTER").empty())
-            GTEST_SKIP() << "no private CUPS here; scripts/test.sh starts one";
+            GTEST_SKIP() << "no private CUPS here: its PDF printer needs root, or sudo without a password";
         const std::string fakePath = (std::filesystem::path(m_scratch) / "fake.sock").string();
         switch (server) {
         case Server::WithQueues:
@@ -192,13 +192,15 @@ INSTANTIATE_TEST_SUITE_P(
             "NoDefaultPrinter", Server::WithoutPrinter, {}, Now, nullptr, PrintProblem::NoDefaultPrinter, "", false},
         PrintCase{"NoServer", Server::Stopped, {}, Now, nullptr, PrintProblem::ServerUnreachable, "", false},
         // libcups waits a second for the server to take the request, then each answer 5 s.
-        PrintCase{"ServerSilent", Server::Fake, Behaviour::Silent, Now, nullptr, PrintProblem::ServerSilent, "", false,
-                  8s},
-        PrintCase{"AnswersOneSecondLate", Server::Fake, Behaviour::Late, 1s, nullptr, PrintProblem::None, "", true},
-        PrintCase{"AnswersThreeSecondsLate", Server::Fake, Behaviour::Late, 3s, nullptr, PrintProblem::None, "", true},
-        PrintCase{"ServerDribbles", Server::Fake, Behaviour::Dribbling, Now, nullptr, PrintProblem::ServerSilent, "",
+        PrintCase{"ServerSilent", Server::Fake, Behaviour::Silent, Now, "Proxied", PrintProblem::ServerSilent, "",
+                  false, 8s},
+        PrintCase{"AnswersOneSecondLate", Server::Fake, Behaviour::Late, 1s, "OneSecondLate", PrintProblem::None, "",
+                  true},
+        PrintCase{"AnswersThreeSecondsLate", Server::Fake, Behaviour::Late, 3s, "ThreeSecondsLate", PrintProblem::None,
+                  "", true},
+        PrintCase{"ServerDribbles", Server::Fake, Behaviour::Dribbling, Now, "Proxied", PrintProblem::ServerSilent, "",
                   false, 16s},
-        PrintCase{"ServerStallsAfterTakingThePage", Server::Fake, Behaviour::StallsAfterPage, Now, nullptr,
+        PrintCase{"ServerStallsAfterTakingThePage", Server::Fake, Behaviour::StallsAfterPage, Now, "Stalling",
                   PrintProblem::NotFollowed, "", true},
         PrintCase{"PrinterRefuses",
                   Server::WithQueues,
@@ -216,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
                   PrintProblem::Paused,
                   "paused for the night",
                   false},
-        PrintCase{"JobHeld", Server::WithQueues, {}, Now, "Held", PrintProblem::Held, "indefinite", false},
+        PrintCase{"JobHeld", Server::WithQueues, {}, Now, "HeldByDefault", PrintProblem::Held, "indefinite", false},
         PrintCase{"JobHeldForPassword",
                   Server::WithQueues,
                   {},
@@ -247,7 +249,7 @@ class AbandonedJob : public PrintServerFixture, public testing::WithParamInterfa
 
 TEST_P(AbandonedJob, LetsGoWithinASecondAndReportsNothing)
 {
-    Use(Server::Fake, GetParam().behaviour, GetParam().delay, nullptr);
+    Use(Server::Fake, GetParam().behaviour, GetParam().delay, "Proxied");
     if (IsSkipped())
         return;
     std::promise<PrintReport> promise;

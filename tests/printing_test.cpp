@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 
 // "印刷" end to end, through the run's CUPS and its PDF printers: the page that comes out,
@@ -64,8 +65,9 @@ QStringList Output(const QString &program, const QStringList &arguments)
 }
 
 // cups-pdf writes the job a few seconds after it was sent: waits until the queue is empty
-// and a PDF written since `sent` is complete. A file of an earlier run may bear the same
-// name, so only its time tells.
+// and the PDF of its last job, written since `sent`, is complete. Every queue writes into
+// the one folder, so the job's number tells its file (cups-pdf ends the name in
+// "-job_NUMBER.pdf"); a file of an earlier run may bear the same name, so only its time tells.
 QString WaitForPrintedPdf(const QString &queue, const QDateTime &sent)
 {
     const QDir output(qEnvironmentVariable("BBTCHART_PRINT_DIR"));
@@ -74,7 +76,14 @@ QString WaitForPrintedPdf(const QString &queue, const QDateTime &sent)
         QTest::qWait(250);
         if (!Output(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue}).isEmpty())
             continue;
-        for (const QFileInfo &file : output.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time))
+        // Lines such as "Letter-12 root 2048 …", one a finished job.
+        int lastJob = 0;
+        for (const QString &job :
+             Output(QStringLiteral("lpstat"),
+                    {QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o"), queue}))
+            lastJob = std::max(lastJob, job.section(u' ', 0, 0).section(u'-', -1).toInt());
+        const QString name = QStringLiteral("*-job_%1.pdf").arg(lastJob);
+        for (const QFileInfo &file : output.entryInfoList({name}, QDir::Files))
             if (file.lastModified() >= sent && Run(QStringLiteral("pdfinfo"), {file.filePath()}).succeeded)
                 return file.filePath();
     }
@@ -100,7 +109,7 @@ protected:
     void SetUp() override
     {
         if (!qEnvironmentVariableIsSet("BBTCHART_REQUIRE_PRINTER"))
-            GTEST_SKIP() << "no private CUPS here; scripts/test.sh starts one";
+            GTEST_SKIP() << "no private CUPS here: its PDF printer needs root, or sudo without a password";
         qunsetenv("LPDEST");
         qunsetenv("PRINTER");
     }
@@ -129,9 +138,10 @@ protected:
 // does not reach the paper.
 TEST_F(Printing, PrintsTheWindowAsItStoodAtThePress)
 {
+    qputenv("PRINTER", "Window");
     auto form = FormWithSampleChart();
     const QRect yellowShown = YellowGroundOf(*form);
-    const int jobsBefore = JobsEverSentTo(QStringLiteral("PDF"));
+    const int jobsBefore = JobsEverSentTo(QStringLiteral("Window"));
     const QDateTime pressed = QDateTime::currentDateTime().addSecs(-1);
     const auto box = AnswerNextMessageBox();
     PressPrint(*form);
@@ -139,8 +149,8 @@ TEST_F(Printing, PrintsTheWindowAsItStoodAtThePress)
     QTest::keyClicks(Find<QPlainTextEdit>(*form, "Text1"), "typed after the press");
     Click(*form, "Check1");
 
-    const QString pdf = WaitForPrintedPdf(QStringLiteral("PDF"), pressed);
-    ASSERT_FALSE(pdf.isEmpty()) << "no page came out of the default printer";
+    const QString pdf = WaitForPrintedPdf(QStringLiteral("Window"), pressed);
+    ASSERT_FALSE(pdf.isEmpty()) << "no page came out of the user's default printer";
     // cups-pdf names the file after the job, and the job after the chart's title.
     EXPECT_TRUE(QFileInfo(pdf).fileName().startsWith(QStringLiteral("2002_08"))) << pdf.toStdString();
     const PrintedPage page = RenderPrintedPage(pdf, yellowShown);
@@ -149,7 +159,7 @@ TEST_F(Printing, PrintsTheWindowAsItStoodAtThePress)
     const QRect records = Twips(ControlNamed("Text1"));
     const QRect lowerHalf = OnPage(page, records.adjusted(0, records.height() / 2, -300, 0));
     EXPECT_GT(BoundsIn(page.image, lowerHalf, IsInk).height(), lowerHalf.height() / 2) << "the box's text at the press";
-    EXPECT_EQ(JobsEverSentTo(QStringLiteral("PDF")), jobsBefore + 1) << "one press, one job";
+    EXPECT_EQ(JobsEverSentTo(QStringLiteral("Window")), jobsBefore + 1) << "one press, one job";
     QTest::qWait(1000); // the job is followed until CUPS calls it completed
     EXPECT_FALSE(box->seen) << box->text.toStdString();
 }
@@ -233,13 +243,14 @@ class ClosingWhilePrinting : public Printing, public testing::WithParamInterface
 TEST_P(ClosingWhilePrinting, HidesTheWindowAtOnceAndNeverDropsThePageWithoutAWord)
 {
     const ClosingCase &c = GetParam();
-    const int jobsBefore = JobsEverSentTo(QStringLiteral("PDF"));
-    const int completedBefore = CompletedJobs(QStringLiteral("PDF"));
+    const int jobsBefore = JobsEverSentTo(QStringLiteral("Closing"));
+    const int completedBefore = CompletedJobs(QStringLiteral("Closing"));
     QTemporaryDir scratch;
     const QString socket = scratch.filePath(QStringLiteral("slow.sock"));
     printtest::FakePrintServer server(c.behaviour, socket.toStdString(), m_cupsServer.toStdString(), c.delay);
     ASSERT_TRUE(server.Listening());
     qputenv("CUPS_SERVER", socket.toLocal8Bit());
+    qputenv("PRINTER", "Closing");
     auto form = FormWithSampleChart();
     const auto box = AnswerNextMessageBox();
 
@@ -274,8 +285,10 @@ TEST_P(ClosingWhilePrinting, HidesTheWindowAtOnceAndNeverDropsThePageWithoutAWor
 
     if (c.pageArrives) {
         EXPECT_FALSE(box->seen) << box->text.toStdString();
-        EXPECT_EQ(JobsEverSentTo(QStringLiteral("PDF")), jobsBefore + 1) << "the program ended before the page went";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return CompletedJobs(QStringLiteral("PDF")) == completedBefore + 1; }, 30000))
+        EXPECT_EQ(JobsEverSentTo(QStringLiteral("Closing")), jobsBefore + 1)
+            << "the program ended before the page went";
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return CompletedJobs(QStringLiteral("Closing")) == completedBefore + 1; }, 30000))
             << "CUPS did not print the page once";
     } else {
         ASSERT_TRUE(box->seen) << "the page was dropped without a word";

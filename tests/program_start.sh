@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# Starts the program on the X display of the test run, as a user starts it from the menu:
-# first the start-up message and nothing else, then, after Return, the window at
-# 665 x 433 pixels. Exits 77 (skipped) where there is no X display.
+# Starts the program on an X server of its own, as a user starts it from the menu: first
+# the start-up message and nothing else, then, after Return, the window at 665 x 433 pixels.
 set -euo pipefail
 program=$1
-[ -n "${DISPLAY:-}" ] || { echo "no X display: skipped"; exit 77; }
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
+scripts=$(dirname "$0")/../scripts
+source "$scripts/lib.sh"
+source "$scripts/privatex.sh"
 
+app=
+trap 'stop "$app"; stop_private_x' EXIT
+start_private_x
+export QT_QPA_PLATFORM=xcb
 "$program" 2>/dev/null &
 app=$!
-trap 'kill "$app" 2>/dev/null || true' EXIT
 
 visible() { xdotool search --onlyvisible --name '基礎体温表' 2>/dev/null || true; }
 size_of() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | paste -sd x; }

@@ -87,9 +87,9 @@ QString SampleAsShown();
 void ExpectEvenRuling(const QImage &image, qreal ratio);
 
 // Creates the QApplication on the offscreen platform unless told otherwise (the build
-// lists the tests headless too) and runs every test. A test that needs a real screen and
-// finds no display fails at once, saying so. The window tests' one main() calls it
-// (windowtest_main.cpp).
+// lists the tests headless too) and runs every test. Tests on xcb, which need a real screen,
+// get an X server of their own for the run, and fail at once, saying why, where none starts.
+// The window tests' one main() calls it (windowtest_main.cpp).
 int RunWindowTests(int argc, char **argv);
 
 } // namespace bbt::windowtest
