@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <thread>
 
 namespace bbt {
@@ -208,11 +209,18 @@ TEST_P(PaperWithoutRoom, MakesNoDocument)
     EXPECT_TRUE(RenderRecordedPdf(FormShowingCheckDays()->RecordPage(), GetParam()).isEmpty());
 }
 
+std::string PaperWithoutRoomName(const testing::TestParamInfo<PrinterPage> &info)
+{
+    constexpr std::array names{"NoSize", "NegativeSize", "SideMarginsOverTheWidth", "EndMarginsOverTheLength"};
+    return names.at(info.index);
+}
+
 INSTANTIATE_TEST_SUITE_P(Pages, PaperWithoutRoom,
                          testing::Values(PrinterPage{.width = 0, .length = 0},
                                          PrinterPage{.width = -210, .length = -297},
                                          PrinterPage{.left = 150, .right = 150},
-                                         PrinterPage{.top = 200, .bottom = 200}));
+                                         PrinterPage{.top = 200, .bottom = 200}),
+                         PaperWithoutRoomName);
 
 } // namespace
 } // namespace bbt
