@@ -12,6 +12,7 @@ namespace bbt {
 struct PrintJob::Shared {
     std::mutex mutex; // held while `finished` is called, and while the owner lets go
     Finished finished;
+    bool reported = false; // `finished` was called: the thread has nothing left but to end
     std::stop_source stopFollowing;
 };
 
@@ -39,19 +40,33 @@ PrintJob::PrintJob(std::string title, Render render, Finished finished)
     : m_shared(std::make_shared<Shared>())
 {
     m_shared->finished = std::move(finished);
-    std::thread([shared = m_shared, title = std::move(title), render = std::move(render)] {
+    m_worker = std::thread([shared = m_shared, title = std::move(title), render = std::move(render)]() mutable {
         const PrintReport report = Run(shared->stopFollowing.get_token(), title, render);
+        // What the window gave the job goes on this thread, before the report may let the
+        // program end.
+        render = nullptr;
         const std::lock_guard lock(shared->mutex);
+        shared->reported = true;
         if (shared->finished)
             shared->finished(report);
-    }).detach();
+    });
 }
 
 PrintJob::~PrintJob()
 {
     m_shared->stopFollowing.request_stop();
-    const std::lock_guard lock(m_shared->mutex);
-    m_shared->finished = nullptr;
+    bool reported = false;
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        m_shared->finished = nullptr;
+        reported = m_shared->reported;
+    }
+    // A thread that has reported is ending: waited for, so that nothing of it outlives the
+    // program. One still at work ends by itself within the print server's limits.
+    if (reported)
+        m_worker.join();
+    else
+        m_worker.detach();
 }
 
 void PrintJob::StopFollowing()

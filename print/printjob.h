@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace bbt {
 
@@ -23,7 +24,7 @@ public:
     static constexpr std::chrono::seconds FollowLimit{30};
 
     PrintJob(std::string title, Render render, Finished finished);
-    // Returns at once; `finished` is never called after it has returned. The job's thread
+    // Returns at once; `finished` is never called after it has returned. A job still at work
     // ends by itself within the print server's limits.
     ~PrintJob();
     PrintJob(const PrintJob &) = delete;
@@ -36,6 +37,7 @@ public:
 private:
     struct Shared;
     std::shared_ptr<Shared> m_shared;
+    std::thread m_worker;
 };
 
 } // namespace bbt
