@@ -49,19 +49,29 @@ void WriteAll(int fd, std::string_view bytes)
     }
 }
 
+// The headers of the HTTP request at the front of `received`, lower-cased, once they are
+// all there.
+std::optional<std::string> HeadersOf(std::string_view received)
+{
+    const std::size_t end = received.find("\r\n\r\n");
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    std::string headers(received.substr(0, end));
+    std::transform(headers.begin(), headers.end(), headers.begin(), [](unsigned char c) { return std::tolower(c); });
+    return headers;
+}
+
 // The body of the HTTP request at the front of `received`, once it is all there, and how
 // many bytes the request took; the body in pieces where the client sent it chunked.
 std::optional<std::pair<std::string, std::size_t>> WholeRequest(std::string_view received)
 {
-    const std::size_t headersEnd = received.find("\r\n\r\n");
-    if (headersEnd == std::string_view::npos)
+    const std::optional<std::string> headers = HeadersOf(received);
+    if (!headers)
         return std::nullopt;
-    std::string headers(received.substr(0, headersEnd));
-    std::transform(headers.begin(), headers.end(), headers.begin(), [](unsigned char c) { return std::tolower(c); });
-    std::size_t at = headersEnd + 4;
-    if (headers.find("transfer-encoding: chunked") == std::string::npos) {
-        const std::size_t field = headers.find("content-length:");
-        const std::size_t length = field == std::string::npos ? 0 : std::stoul(headers.substr(field + 15));
+    std::size_t at = headers->size() + 4;
+    if (headers->find("transfer-encoding: chunked") == std::string::npos) {
+        const std::size_t field = headers->find("content-length:");
+        const std::size_t length = field == std::string::npos ? 0 : std::stoul(headers->substr(field + 15));
         if (received.size() < at + length)
             return std::nullopt;
         return std::pair{std::string(received.substr(at, length)), at + length};
@@ -79,13 +89,6 @@ std::optional<std::pair<std::string, std::size_t>> WholeRequest(std::string_view
         if (size == 0)
             return std::pair{std::move(body), at};
     }
-}
-
-bool AsksToGoOn(std::string_view received)
-{
-    std::string headers(received.substr(0, received.find("\r\n\r\n")));
-    std::transform(headers.begin(), headers.end(), headers.begin(), [](unsigned char c) { return std::tolower(c); });
-    return headers.find("expect: 100-continue") != std::string::npos;
 }
 
 ipp_t *ParsedIpp(std::string_view bytes)
@@ -271,7 +274,8 @@ void FakePrintServer::Deliver(Link &link)
 void FakePrintServer::Answer(Link &link)
 {
     for (;;) {
-        if (!link.continued && AsksToGoOn(link.request) && link.request.find("\r\n\r\n") != std::string::npos) {
+        const std::optional<std::string> headers = HeadersOf(link.request);
+        if (!link.continued && headers && headers->find("expect: 100-continue") != std::string::npos) {
             WriteAll(link.client, "HTTP/1.1 100 Continue\r\n\r\n");
             link.continued = true;
         }

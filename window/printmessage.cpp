@@ -138,10 +138,9 @@ QString PrintMessage(const PrintReport &report)
     case Detail::None:
         return Filled(words, printer, {});
     case Detail::Reason: {
+        const QString text = Filled(words, printer, {});
         const QString reason = QString::fromStdString(report.reason).trimmed();
-        if (reason.isEmpty())
-            return Filled(words, printer, {});
-        return Filled(words, printer, {}) + u'\n' + Shortened(reason, ReasonLines, ReasonLength);
+        return reason.isEmpty() ? text : text + u'\n' + Shortened(reason, ReasonLines, ReasonLength);
     }
     case Detail::HeldUntil:
         return Filled(words, printer, HeldUntil(report.reason));
