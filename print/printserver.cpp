@@ -18,9 +18,17 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// How long libcups waits in silence before it asks whether to go on: a server that
-// dribbles slower than this is caught by the request's limit.
+// How long libcups waits in silence before it asks whether to go on, and how long this
+// code waits before it looks at the bounds again: a server that dribbles slower than this
+// is caught by the request's limit.
 constexpr auto WaitSlice = 100ms;
+// libcups asks again this long after it last asked only where its wait in between ended
+// with bytes from the server: each silent wait takes one slice.
+constexpr auto HeardBetweenWaits = WaitSlice * 3 / 2;
+// The largest answer read: far more than any printer's attributes take.
+constexpr std::size_t LargestAnswer = std::size_t(4) << 20;
+// How often a request goes again after libcups found credentials that need no password.
+constexpr int AuthenticationAttempts = 3;
 // How often a job is asked after.
 constexpr auto PollInterval = 250ms;
 
@@ -94,29 +102,31 @@ std::optional<std::pair<double, double>> RoomyMargins(double first, double secon
     return std::pair{std::min(first, largest), std::min(second, largest)};
 }
 
-// The paper as the printer describes it, where a real sheet could be so; else `page` as
-// it was, the A4 without margins the program prints on when the printer does not say.
-void ReadMedia(ipp_t *response, PrinterPage &page)
+// The paper as the printer describes it, where a real sheet could be so, and the printer's
+// own description of it; else `page` as it was, the A4 without margins the program prints
+// on when the printer does not say, and none.
+ipp_t *ReadMedia(ipp_t *response, PrinterPage &page)
 {
     ipp_attribute_t *media = ippFindAttribute(response, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
     ipp_t *col = media ? ippGetCollection(media, 0) : nullptr;
     ipp_attribute_t *size = col ? ippFindAttribute(col, "media-size", IPP_TAG_BEGIN_COLLECTION) : nullptr;
     if (!size)
-        return;
+        return nullptr;
     const double width = Millimetres(ippGetCollection(size, 0), "x-dimension", 0);
     const double length = Millimetres(ippGetCollection(size, 0), "y-dimension", 0);
     if (!IsRealSheet(width, length))
-        return;
+        return nullptr;
     const auto sides
         = RoomyMargins(Millimetres(col, "media-left-margin", 0), Millimetres(col, "media-right-margin", 0), width);
     const auto ends
         = RoomyMargins(Millimetres(col, "media-top-margin", 0), Millimetres(col, "media-bottom-margin", 0), length);
     if (!sides || !ends)
-        return;
+        return nullptr;
     page.width = width;
     page.length = length;
     std::tie(page.left, page.right) = *sides;
     std::tie(page.top, page.bottom) = *ends;
+    return col;
 }
 
 void ReadResolution(ipp_t *response, PrinterPage &page)
@@ -152,17 +162,35 @@ ipp_t *AttributesRequest(ipp_op_t operation, const std::string &printerUri, std:
     return request;
 }
 
-struct IppDelete {
-    void operator()(ipp_t *ipp) const
-    {
-        ippDelete(ipp);
-    }
-};
-using IppResponse = std::unique_ptr<ipp_t, IppDelete>;
-
-bool Succeeded()
+// The IPP status libcups gives an HTTP status that carries no IPP answer.
+ipp_status_t StatusOf(http_status_t status)
 {
-    return cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    switch (status) {
+    case HTTP_STATUS_UNAUTHORIZED:
+        return IPP_STATUS_ERROR_NOT_AUTHENTICATED;
+    case HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED:
+        return IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED;
+    case HTTP_STATUS_FORBIDDEN:
+        return IPP_STATUS_ERROR_FORBIDDEN;
+    case HTTP_STATUS_NOT_FOUND:
+        return IPP_STATUS_ERROR_NOT_FOUND;
+    case HTTP_STATUS_BAD_REQUEST:
+        return IPP_STATUS_ERROR_BAD_REQUEST;
+    case HTTP_STATUS_ERROR: // no answer: the connection failed
+        return IPP_STATUS_ERROR_INTERNAL;
+    default:
+        return IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+    }
+}
+
+// An IPP message held in memory, read as libcups reads one from the connection.
+ssize_t ReadFromMemory(void *source, ipp_uchar_t *buffer, size_t wanted)
+{
+    auto *left = static_cast<std::string_view *>(source);
+    const std::size_t taken = std::min(wanted, left->size());
+    std::copy_n(left->data(), taken, buffer);
+    left->remove_prefix(taken);
+    return ssize_t(taken);
 }
 
 bool WantsAuthentication(ipp_status_t status)
@@ -233,6 +261,11 @@ void PrintServer::HttpClose::operator()(http_t *http) const
     httpClose(http);
 }
 
+void PrintServer::IppDelete::operator()(ipp_t *ipp) const
+{
+    ippDelete(ipp);
+}
+
 PrintServer::PrintServer(std::stop_token stopFollowing)
     : m_stopFollowing(std::move(stopFollowing))
 {
@@ -244,12 +277,31 @@ PrintServer::~PrintServer() = default;
 bool PrintServer::KeepWaiting()
 {
     const auto now = Clock::now();
-    // Called again well after a slice: the server said something in between.
-    if (now - m_lastWait > 2 * WaitSlice)
+    if (now - m_lastWait > HeardBetweenWaits)
         m_silentSince = now - WaitSlice;
     m_lastWait = now;
+    return WithinBounds();
+}
+
+bool PrintServer::WithinBounds()
+{
+    const auto now = Clock::now();
     m_silent = m_silent || now - m_silentSince >= AnswerTimeout || now >= m_requestDeadline;
     return !m_silent;
+}
+
+void PrintServer::Heard()
+{
+    m_silentSince = m_lastWait = Clock::now();
+}
+
+bool PrintServer::AwaitBytes()
+{
+    while (!httpWait(m_http.get(), int(WaitSlice.count())))
+        if (!WithinBounds())
+            return false;
+    Heard();
+    return true;
 }
 
 PrintReport PrintServer::Connect()
@@ -274,22 +326,90 @@ PrintReport PrintServer::Connect()
 template <typename Request>
 auto PrintServer::Bounded(Request request)
 {
-    const auto now = Clock::now();
     m_silent = false;
-    m_requestDeadline = now + RequestLimit;
-    m_silentSince = m_lastWait = now;
+    m_status = IPP_STATUS_ERROR_INTERNAL;
+    m_statusMessage.clear();
+    m_requestDeadline = Clock::now() + RequestLimit;
+    Heard();
     return request();
 }
 
-ipp_t *PrintServer::Ask(ipp_t *request)
+void PrintServer::Stopped(http_status_t status)
 {
-    return Bounded([&] { return cupsDoRequest(m_http.get(), request, "/"); });
+    m_status = StatusOf(status);
+    m_statusMessage = httpStatus(status);
+}
+
+// The answer's status line and fields are libcups's to read; its body is read here, each
+// piece as it comes, and taken apart in memory once it is whole. A failed answer is left
+// unread: the connection is given up with the request.
+std::pair<http_status_t, PrintServer::Ipp> PrintServer::ReadAnswer()
+{
+    http_t *http = m_http.get();
+    const http_state_t state = httpGetState(http);
+    if (state != HTTP_STATE_POST_RECV && state != HTTP_STATE_POST_SEND)
+        return {HTTP_STATUS_ERROR, nullptr};
+    http_status_t status = HTTP_STATUS_CONTINUE;
+    while (status == HTTP_STATUS_CONTINUE && WithinBounds() && AwaitBytes())
+        status = httpUpdate(http);
+    if (status != HTTP_STATUS_OK) {
+        Stopped(status);
+        return {status, nullptr};
+    }
+
+    std::string body;
+    std::array<char, 32768> buffer;
+    ssize_t got = 0;
+    while (body.size() <= LargestAnswer && WithinBounds()
+           && (got = httpRead2(http, buffer.data(), buffer.size())) > 0) {
+        body.append(buffer.data(), std::size_t(got));
+        Heard();
+    }
+    Ipp answer{ippNew()};
+    std::string_view unread = body;
+    if (m_silent || got < 0 || body.size() > LargestAnswer
+        || ippReadIO(&unread, ReadFromMemory, 1, nullptr, answer.get()) != IPP_STATE_DATA)
+        return {HTTP_STATUS_ERROR, nullptr};
+    m_status = ippGetStatusCode(answer.get());
+    const std::string message = StringOf(answer.get(), "status-message");
+    m_statusMessage = message.empty() ? ippErrorString(m_status) : message;
+    return {status, std::move(answer)};
+}
+
+bool PrintServer::Authenticated(const std::string &resource)
+{
+    if (cupsDoAuthentication(m_http.get(), "POST", resource.c_str()) != 0) {
+        Stopped(HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED);
+        return false;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_requestDeadline - Clock::now());
+    return left > 0ms && httpReconnect2(m_http.get(), int(left.count()), nullptr) == 0;
+}
+
+PrintServer::Ipp PrintServer::Ask(Ipp request)
+{
+    return Bounded([&] {
+        for (int attempt = 1;; ++attempt) {
+            const http_status_t sent = cupsSendRequest(m_http.get(), request.get(), "/", ippLength(request.get()));
+            if (sent != HTTP_STATUS_CONTINUE && sent != HTTP_STATUS_OK) {
+                Stopped(sent);
+                return Ipp();
+            }
+            auto [status, answer] = ReadAnswer();
+            if (status != HTTP_STATUS_UNAUTHORIZED || attempt == AuthenticationAttempts || !Authenticated("/"))
+                return std::move(answer);
+        }
+    });
+}
+
+bool PrintServer::Succeeded() const
+{
+    return m_status <= IPP_STATUS_OK_EVENTS_COMPLETE;
 }
 
 bool PrintServer::ServerLost() const
 {
-    const ipp_status_t status = cupsLastError();
-    return m_silent || status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL;
+    return m_silent || m_status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || m_status == IPP_STATUS_ERROR_INTERNAL;
 }
 
 PrintReport PrintServer::Failure(PrintProblem otherwise) const
@@ -298,15 +418,15 @@ PrintReport PrintServer::Failure(PrintProblem otherwise) const
         return {PrintProblem::ServerSilent, m_printer, ""};
     if (ServerLost())
         return {PrintProblem::ServerUnreachable, m_printer, ""};
-    const ipp_status_t status = cupsLastError();
+    const ipp_status_t status = m_status;
     if (WantsAuthentication(status))
         return {PrintProblem::NeedsAuthentication, m_printer, ""};
     if (status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS)
-        return {PrintProblem::Refusing, m_printer, cupsLastErrorString()};
+        return {PrintProblem::Refusing, m_printer, m_statusMessage};
     if (status == IPP_STATUS_ERROR_NOT_FOUND)
         return {PrintProblem::NoDefaultPrinter, m_printer, ""};
     // An answer that says success but lacks what was asked for has no reason worth telling.
-    return {otherwise, m_printer, Succeeded() ? "" : cupsLastErrorString()};
+    return {otherwise, m_printer, Succeeded() ? "" : m_statusMessage};
 }
 
 std::string PrintServer::PrinterUri() const
@@ -322,7 +442,7 @@ std::optional<std::string> PrintServer::DefaultPrinterName()
 {
     if (std::string chosen = ChosenPrinter(); !chosen.empty())
         return chosen;
-    const IppResponse response{Ask(ippNewRequest(IPP_OP_CUPS_GET_DEFAULT))};
+    const Ipp response = Ask(Ipp(ippNewRequest(IPP_OP_CUPS_GET_DEFAULT)));
     if (!response || !Succeeded())
         return std::nullopt;
     return StringOf(response.get(), "printer-name");
@@ -344,14 +464,17 @@ PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
 
     static const char *const wanted[] = {"printer-state", "printer-state-message", "printer-is-accepting-jobs",
                                          "printer-resolution-default", "media-col-default"};
-    const IppResponse response{Ask(AttributesRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, PrinterUri(), wanted))};
+    const Ipp response = Ask(Ipp(AttributesRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, PrinterUri(), wanted)));
     if (!response || !Succeeded())
         return Failure(PrintProblem::SendFailed);
 
     m_printerPaused = IntegerOf(response.get(), "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
     m_printerState = StringOf(response.get(), "printer-state-message");
     ReadResolution(response.get(), page);
-    ReadMedia(response.get(), page);
+    if (ipp_t *media = ReadMedia(response.get(), page)) {
+        m_media.reset(ippNew());
+        ippCopyAttributes(m_media.get(), media, 0, nullptr, nullptr);
+    }
     ipp_attribute_t *accepting = ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
     if (accepting && !ippGetBoolean(accepting, 0))
         return {PrintProblem::Refusing, m_printer, m_printerState};
@@ -362,36 +485,54 @@ PrintReport PrintServer::Send(std::string_view pdf, const std::string &title)
 {
     // Asked here rather than through cupsCreateJob, which looks the printer up again on
     // connections of its own, outside the bounds of this one.
-    ipp_t *request = ippNewRequest(IPP_OP_CREATE_JOB);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri().c_str());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
-    // The page is drawn upright; a queue set to landscape would turn it on its side.
-    ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_ENUM, "orientation-requested", IPP_ORIENT_PORTRAIT);
-    const IppResponse created{Ask(request)};
+    Ipp request(ippNewRequest(IPP_OP_CREATE_JOB));
+    ippAddString(request.get(), IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri().c_str());
+    ippAddString(request.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(request.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
+    AddWhatThePageNeeds(request.get());
+    const Ipp created = Ask(std::move(request));
     m_job = created && Succeeded() ? IntegerOf(created.get(), "job-id", 0) : 0;
     if (m_job <= 0)
         return Failure(PrintProblem::SendFailed);
 
+    const std::string resource = "/printers/" + m_printer;
     const bool written = Bounded([&] {
-        return cupsStartDocument(m_http.get(), m_printer.c_str(), m_job, title.c_str(), CUPS_FORMAT_PDF, 1)
-            == HTTP_STATUS_CONTINUE
-            && cupsWriteRequestData(m_http.get(), pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE;
+        http_status_t status
+            = cupsStartDocument(m_http.get(), m_printer.c_str(), m_job, title.c_str(), CUPS_FORMAT_PDF, 1);
+        if (status == HTTP_STATUS_CONTINUE)
+            status = cupsWriteRequestData(m_http.get(), pdf.data(), pdf.size());
+        if (status != HTTP_STATUS_CONTINUE)
+            Stopped(status);
+        return status == HTTP_STATUS_CONTINUE;
     });
     if (!written)
         return Failure(PrintProblem::SendFailed);
 
-    const ipp_status_t finished = Bounded([this] { return cupsFinishDocument(m_http.get(), m_printer.c_str()); });
+    // The document goes in chunks: an empty one ends it.
+    Bounded([this] { return httpWrite2(m_http.get(), "", 0) >= 0 && ReadAnswer().second; });
     // Every byte of the page went out: whether the server kept it, only its answer
     // could tell, and that may be lost on the way while the page prints all the same.
     if (ServerLost())
         return {PrintProblem::NotFollowed, m_printer, ""};
-    if (finished > IPP_STATUS_OK_EVENTS_COMPLETE)
+    if (!Succeeded())
         return Failure(PrintProblem::SendFailed);
 
     if (m_printerPaused)
         return {PrintProblem::Paused, m_printer, m_printerState};
     return {};
+}
+
+// The page is drawn upright, one to a sheet, at real size, for the paper the printer said it
+// has: a queue whose saved defaults say otherwise (landscape, two to a sheet, fill, fit to
+// page) would turn, shrink or move it. A queue that cannot honour one of these ignores it.
+void PrintServer::AddWhatThePageNeeds(ipp_t *request) const
+{
+    ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_ENUM, "orientation-requested", IPP_ORIENT_PORTRAIT);
+    ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_INTEGER, "number-up", 1);
+    ippAddString(request, IPP_TAG_JOB, IPP_TAG_KEYWORD, "print-scaling", nullptr, "none");
+    ippAddBoolean(request, IPP_TAG_JOB, "fit-to-page", 0);
+    if (m_media)
+        ippAddCollection(request, IPP_TAG_JOB, "media-col", m_media.get());
 }
 
 std::optional<PrintReport> PrintServer::JobReport(ipp_t *job, ipp_t *printer) const
@@ -437,12 +578,12 @@ PrintReport PrintServer::Follow(std::chrono::milliseconds limit)
     const std::string printerUri = PrinterUri();
     const auto deadline = Clock::now() + limit;
     do {
-        ipp_t *request = AttributesRequest(IPP_OP_GET_JOB_ATTRIBUTES, printerUri, jobWanted);
-        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", m_job);
-        const IppResponse job{Ask(request)};
+        Ipp request(AttributesRequest(IPP_OP_GET_JOB_ATTRIBUTES, printerUri, jobWanted));
+        ippAddInteger(request.get(), IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", m_job);
+        const Ipp job = Ask(std::move(request));
         if (!job || !Succeeded())
             return {PrintProblem::NotFollowed, m_printer, ""};
-        const IppResponse printer{Ask(AttributesRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printerUri, printerWanted))};
+        const Ipp printer = Ask(Ipp(AttributesRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printerUri, printerWanted)));
         if (!printer || !Succeeded())
             return {PrintProblem::NotFollowed, m_printer, ""};
         if (auto report = JobReport(job.get(), printer.get()))

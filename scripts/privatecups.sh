@@ -108,13 +108,14 @@ start_private_cups() {
 # Queues that fail in the ways a user's printer does, for the printing tests to choose
 # with PRINTER: one that refuses jobs, one paused, one whose device cannot be written, two
 # that hold every job, one that holds it for a password, one that wants a password to take
-# it; queues whose paper is A5 or Letter, or whose pages lie in landscape; and PDF printers
-# of one test each, so that tests running side by side never count or cancel each other's
-# jobs (Proxied takes the jobs that no test counts).
+# it, one whose printer is switched off (its jobs wait until it answers); queues whose paper
+# is A5 or Letter, whose pages lie in landscape or go two to a sheet; and PDF printers of one
+# test each, so that tests running side by side never count or cancel each other's jobs
+# (Proxied takes the jobs that no test counts).
 add_failing_queues() {
     local queue
-    for queue in Refusing Paused Broken Held HeldByDefault HeldForPassword Password A5 Letter Landscape \
-        Window Closing OneSecondLate ThreeSecondsLate Stalling Proxied; do
+    for queue in Refusing Paused Broken Held HeldByDefault HeldForPassword Password SwitchedOff A5 Letter Landscape TwoUp \
+        Window Closing OneSecondLate ThreeSecondsLate PiecesApart PiecesFarApart Stalling Proxied; do
         lpadmin -p "$queue" -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || return 1
     done
     cupsreject -r "out of paper, refilled tomorrow" Refusing
@@ -127,6 +128,8 @@ add_failing_queues() {
     lpadmin -p A5 -o PageSize=A5
     lpadmin -p Letter -o PageSize=Letter
     lpadmin -p Landscape -o orientation-requested-default=4
+    lpadmin -p TwoUp -o number-up-default=2
+    lpadmin -p SwitchedOff -v ipp://127.0.0.1:1/ipp/print
 }
 
 stop_private_cups() {

@@ -201,6 +201,12 @@ bool FakePrintServer::Listening() const
     return m_listener >= 0;
 }
 
+std::vector<std::string> FakePrintServer::JobAttributes() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_jobAttributes;
+}
+
 void FakePrintServer::Accept()
 {
     const int client = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
@@ -249,7 +255,14 @@ void FakePrintServer::Relay(Link &link, bool fromServer)
         return;
     }
     const auto due = Clock::now() + (m_behaviour == Behaviour::Late ? m_delay : 0ms);
-    if (m_behaviour == Behaviour::Dribbling)
+    if (m_behaviour == Behaviour::InPieces) {
+        // After what is still held back, so that the pieces keep their order.
+        const auto first = link.toClient.empty() ? due : std::max(due, link.toClient.back().due);
+        const std::size_t half = (bytes.size() + 1) / 2;
+        link.toClient.push_back({first, std::string(bytes.substr(0, half))});
+        if (bytes.size() > half)
+            link.toClient.push_back({first + m_delay, std::string(bytes.substr(half))});
+    } else if (m_behaviour == Behaviour::Dribbling)
         for (char byte : bytes)
             link.toClient.push_back({due, std::string(1, byte)});
     else
@@ -317,6 +330,13 @@ std::string FakePrintServer::AnswerTo(std::string_view ippRequest)
         break;
     }
     case IPP_OP_CREATE_JOB:
+        m_jobAttributes.clear();
+        for (ipp_attribute_t *attribute = ippFirstAttribute(request); attribute; attribute = ippNextAttribute(request))
+            if (ippGetGroupTag(attribute) == IPP_TAG_JOB) {
+                char value[1024];
+                ippAttributeString(attribute, value, sizeof(value));
+                m_jobAttributes.push_back(std::string(ippGetName(attribute)) + "=" + value);
+            }
         httpStatus = printer.createJobHttpStatus;
         if (printer.jobId != 0)
             ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_INTEGER, "job-id", printer.jobId);

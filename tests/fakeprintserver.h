@@ -38,6 +38,7 @@ struct FakePrinter {
 enum class Behaviour {
     Silent, // takes every connection, reads nothing, answers nothing
     Late, // passes every piece of the server's answers on `delay` late
+    InPieces, // passes every piece of the server's answers on in two halves, `delay` apart
     Dribbling, // passes the server's answers on one byte every 200 ms
     StallsAfterPage, // passes everything until the server has answered the page, then nothing
     Answers, // answers every request itself, for its FakePrinter
@@ -55,6 +56,9 @@ public:
     FakePrintServer &operator=(const FakePrintServer &) = delete;
 
     bool Listening() const;
+    // The job attributes of the last Create-Job request the answering fake was sent, each as
+    // "name=value" in IPP's own words.
+    std::vector<std::string> JobAttributes() const;
 
 private:
     struct Piece {
@@ -86,7 +90,8 @@ private:
     bool m_jobIn = false;
     int m_listener = -1;
     int m_wake[2] = {-1, -1};
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex; // the serving thread's links and what it was sent, for the test's thread
+    std::vector<std::string> m_jobAttributes;
     std::vector<Link> m_links;
     std::jthread m_thread;
 };

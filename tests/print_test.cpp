@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -198,6 +199,14 @@ INSTANTIATE_TEST_SUITE_P(
                   true},
         PrintCase{"AnswersThreeSecondsLate", Server::Fake, Behaviour::Late, 3s, "ThreeSecondsLate", PrintProblem::None,
                   "", true},
+        // Each answer in two pieces, as over Wi-Fi or a VPN: read to its end however far apart
+        // they come within an answer's silence, told as silence beyond it.
+        PrintCase{"AnswersInPiecesAThirdOfASecondApart", Server::Fake, Behaviour::InPieces, 300ms, "PiecesApart",
+                  PrintProblem::None, "", true},
+        PrintCase{"AnswersInPiecesTwoSecondsApart", Server::Fake, Behaviour::InPieces, 2s, "PiecesFarApart",
+                  PrintProblem::None, "", true},
+        PrintCase{"AnswersInPiecesSixSecondsApart", Server::Fake, Behaviour::InPieces, 6s, "Proxied",
+                  PrintProblem::ServerSilent, "", false, 8s},
         PrintCase{"ServerDribbles", Server::Fake, Behaviour::Dribbling, Now, "Proxied", PrintProblem::ServerSilent, "",
                   false, 16s},
         PrintCase{"ServerStallsAfterTakingThePage", Server::Fake, Behaviour::StallsAfterPage, Now, "Stalling",
@@ -317,6 +326,31 @@ TEST_P(HostileAnswers, AreCheckedAndToldAsTheyAre)
                   std::tie(c.page.left, c.page.top, c.page.right, c.page.bottom));
     }
     unsetenv("LPDEST");
+}
+
+// Whatever the queue's saved defaults, the job says how its page is to be printed: upright,
+// one to a sheet, at real size, on the paper the printer said it has.
+TEST_F(PrintServerFixture, TheJobStatesWhatItsPageNeeds)
+{
+    const std::string path = (std::filesystem::path(m_scratch) / "answers.sock").string();
+    FakePrintServer fake(FakePrinter{.width = 14800, .length = 21000, .left = 500}, path);
+    ASSERT_TRUE(fake.Listening());
+    setenv("CUPS_SERVER", path.c_str(), 1);
+    unsetenv("LPDEST");
+    unsetenv("PRINTER");
+    std::promise<PrintReport> promise;
+    const auto job = StartJob(promise);
+    ASSERT_EQ(promise.get_future().wait_for(20s), std::future_status::ready);
+
+    const std::vector<std::string> stated = fake.JobAttributes();
+    for (const char *attribute :
+         {"orientation-requested=portrait", "number-up=1", "print-scaling=none", "fit-to-page=false"})
+        EXPECT_NE(std::find(stated.begin(), stated.end(), attribute), stated.end()) << attribute;
+    const auto media
+        = std::find_if(stated.begin(), stated.end(), [](const std::string &a) { return a.starts_with("media-col="); });
+    ASSERT_NE(media, stated.end()) << "the paper";
+    EXPECT_NE(media->find("media-size={x-dimension=14800 y-dimension=21000}"), std::string::npos) << *media;
+    EXPECT_NE(media->find("media-left-margin=500"), std::string::npos) << *media;
 }
 
 const PrinterPage A4{};

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -125,10 +126,11 @@ protected:
         QElapsedTimer answer;
         answer.start();
         Click(form, "Command1");
-        Click(form, "Command1"); // a second press while the page is on its way
         const qint64 answerMs = answer.elapsed();
         std::cout << "the window answered " << answerMs << " ms after the press\n";
         EXPECT_LE(answerMs, 100);
+        EXPECT_FALSE(Find<QPushButton>(form, "Command1")->isEnabled())
+            << "印刷 looks pressable while the page is on its way";
     }
 
     QByteArray m_cupsServer = qgetenv("CUPS_SERVER");
@@ -179,6 +181,7 @@ TEST_F(Printing, ARefusedPageIsToldOverTheWindowAndChangesNothing)
     EXPECT_TRUE(box->text.contains(QStringLiteral("Refusing"))) << box->text.toStdString();
     EXPECT_TRUE(box->text.contains(QStringLiteral("out of paper, refilled tomorrow"))) << box->text.toStdString();
     EXPECT_EQ(box->icon, QMessageBox::Warning);
+    EXPECT_TRUE(Find<QPushButton>(*form, "Command1")->isEnabled()) << "印刷 stays unpressable after the outcome";
     EXPECT_TRUE(WindowState(*form) == before) << "printing changed the window";
 }
 
@@ -224,18 +227,25 @@ TEST_P(PrintedPaper, HoldsTheWholeWindowUpright)
 INSTANTIATE_TEST_SUITE_P(, PrintedPaper,
                          testing::Values(PaperCase{"Letter", "Letter", 1.0},
                                          PaperCase{"LandscapeByDefault", "Landscape", 1.0},
-                                         PaperCase{"A5", "A5", 0.84}),
+                                         PaperCase{"TwoToASheetByDefault", "TwoUp", 1.0}, PaperCase{"A5", "A5", 0.84}),
                          testing::PrintToStringParamName());
 
 // The user closes the window soon after the press: the window goes at once, and the
 // program lives on without it until the page is handed to the server, or has failed and
-// the user has read why.
+// the user has read why; never until the job is done.
+enum class AfterClosing {
+    Printed,
+    WaitsInTheQueue, // for a printer that is switched off
+    Told, // the message comes
+};
+
 struct ClosingCase {
     const char *name;
     printtest::Behaviour behaviour;
     std::chrono::milliseconds delay; // of the server's answers
     std::chrono::milliseconds closedAfter; // the press
-    bool pageArrives; // else the message comes
+    const char *printer;
+    AfterClosing outcome;
 };
 
 class ClosingWhilePrinting : public Printing, public testing::WithParamInterface<ClosingCase> {};
@@ -243,14 +253,15 @@ class ClosingWhilePrinting : public Printing, public testing::WithParamInterface
 TEST_P(ClosingWhilePrinting, HidesTheWindowAtOnceAndNeverDropsThePageWithoutAWord)
 {
     const ClosingCase &c = GetParam();
-    const int jobsBefore = JobsEverSentTo(QStringLiteral("Closing"));
-    const int completedBefore = CompletedJobs(QStringLiteral("Closing"));
+    const QString queue = QString::fromUtf8(c.printer);
+    const int jobsBefore = JobsEverSentTo(queue);
+    const int completedBefore = CompletedJobs(queue);
     QTemporaryDir scratch;
     const QString socket = scratch.filePath(QStringLiteral("slow.sock"));
     printtest::FakePrintServer server(c.behaviour, socket.toStdString(), m_cupsServer.toStdString(), c.delay);
     ASSERT_TRUE(server.Listening());
     qputenv("CUPS_SERVER", socket.toLocal8Bit());
-    qputenv("PRINTER", "Closing");
+    qputenv("PRINTER", c.printer);
     auto form = FormWithSampleChart();
     const auto box = AnswerNextMessageBox();
 
@@ -283,13 +294,16 @@ TEST_P(ClosingWhilePrinting, HidesTheWindowAtOnceAndNeverDropsThePageWithoutAWor
     EXPECT_LT(closingMs, 500);
     EXPECT_EQ(status, 0) << "the program did not end";
 
-    if (c.pageArrives) {
+    if (c.outcome != AfterClosing::Told) {
         EXPECT_FALSE(box->seen) << box->text.toStdString();
-        EXPECT_EQ(JobsEverSentTo(QStringLiteral("Closing")), jobsBefore + 1)
-            << "the program ended before the page went";
-        EXPECT_TRUE(
-            QTest::qWaitFor([&] { return CompletedJobs(QStringLiteral("Closing")) == completedBefore + 1; }, 30000))
+        EXPECT_EQ(JobsEverSentTo(queue), jobsBefore + 1) << "the program ended before the page went";
+    }
+    if (c.outcome == AfterClosing::Printed) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return CompletedJobs(queue) == completedBefore + 1; }, 30000))
             << "CUPS did not print the page once";
+    } else if (c.outcome == AfterClosing::WaitsInTheQueue) {
+        EXPECT_LT(living.elapsed(), 10000) << "the program followed the job after the window closed";
+        Output(QStringLiteral("cancel"), {QStringLiteral("-a"), queue});
     } else {
         ASSERT_TRUE(box->seen) << "the page was dropped without a word";
         EXPECT_FALSE(box->formWasVisible);
@@ -299,8 +313,12 @@ TEST_P(ClosingWhilePrinting, HidesTheWindowAtOnceAndNeverDropsThePageWithoutAWor
 }
 
 INSTANTIATE_TEST_SUITE_P(, ClosingWhilePrinting,
-                         testing::Values(ClosingCase{"ThreeSecondsLate", printtest::Behaviour::Late, 3s, 30ms, true},
-                                         ClosingCase{"Silent", printtest::Behaviour::Silent, 0ms, 100ms, false}),
+                         testing::Values(ClosingCase{"ThreeSecondsLate", printtest::Behaviour::Late, 3s, 30ms,
+                                                     "Closing", AfterClosing::Printed},
+                                         ClosingCase{"PrinterSwitchedOff", printtest::Behaviour::Late, 0ms, 30ms,
+                                                     "SwitchedOff", AfterClosing::WaitsInTheQueue},
+                                         ClosingCase{"Silent", printtest::Behaviour::Silent, 0ms, 100ms, "Closing",
+                                                     AfterClosing::Told}),
                          testing::PrintToStringParamName());
 
 } // namespace

@@ -287,17 +287,18 @@ void Form1::Text1_Change()
     Command3->setEnabled(!Text1->document()->isEmpty());
 }
 
-// The page is the window as it stands at the press; the job renders it for the printer's
-// paper on its own thread, and its one report comes back to the window's thread. The job
-// is named after the chart, so that the queue tells one month from another.
+// The page is the window as it stands at the press, "印刷" as it was pressed; the job
+// renders it for the printer's paper on its own thread, and its one report comes back to
+// the window's thread. Until then "印刷" cannot be pressed, and says so. The job is named
+// after the chart, so that the queue tells one month from another.
 void Form1::Command1_Click()
 {
-    if (m_printJob)
-        return;
     const QString title = Label2->text().isEmpty() ? ApplicationTitle : Label2->text();
+    PageRecording page = RecordPage();
+    Command1->setEnabled(false);
     m_printJob = std::make_unique<PrintJob>(
         title.toStdString(),
-        [page = RecordPage()](const PrinterPage &paper) { return RenderRecordedPdf(page, paper).toStdString(); },
+        [page = std::move(page)](const PrinterPage &paper) { return RenderRecordedPdf(page, paper).toStdString(); },
         [this](const PrintReport &report) {
             QMetaObject::invokeMethod(
                 this, [this, report] { PrintFinished(report); }, Qt::QueuedConnection);
@@ -309,6 +310,7 @@ void Form1::Command1_Click()
 void Form1::PrintFinished(const PrintReport &report)
 {
     m_printJob.reset();
+    Command1->setEnabled(true);
     const std::unique_ptr<QEventLoopLocker> programEndsAfter = std::move(m_programStaysForThePage);
     if (programEndsAfter && PageHandedOver(report.problem))
         return;
