@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <iostream>
 #include <thread>
 
 namespace bbt {
@@ -198,6 +199,30 @@ TEST(RecordedPage, RendersOffTheWindowsThreadAsOnIt)
     const QString text = OutputOf(QStringLiteral("pdftotext"), {}, onOwnThread, {QStringLiteral("-")});
     for (const char *shown : {"2002/08 サンプル", "グラフ表示", "印刷", "Clear", "チェック日も表示する", "38℃", "30日"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown << " is missing from\n" << text.toStdString();
+}
+
+// Printed in grey, as most home and clinic printers print (CUPS's own IPP Everywhere printer
+// turns red into grey 130 and keeps the fine ruling's 150), the curve is the heaviest line on
+// the sheet: across a level stretch it carries at least twice the ink of a fine grid line.
+TEST(RecordedPage, CurveOutweighsTheRulingInGrey)
+{
+    auto form = FormShowingCheckDays();
+    const PrintedPage page = RenderedWindowPage(*form, 600);
+    ASSERT_FALSE(page.image.isNull());
+    // Ink summed down the column at `x` over 40 twips either side of `y`, in twips.
+    const auto inkAcross = [&page](int x, int y) {
+        const QPoint top = page.fromTwips.map(QPointF(x, y - 40)).toPoint();
+        int ink = 0;
+        for (int row = 0; row < 80 / TwipsPerPagePixel; ++row)
+            ink += 255 - QColor(page.image.pixel(top.x(), top.y() + row)).lightness();
+        return ink;
+    };
+    // Halfway between days 7 (36.35 °C) and 8 (36.33 °C), clear of the ruling; and across the
+    // 36.1 °C line in the same column.
+    const int curve = inkAcross(2500, 3290), ruling = inkAcross(2500, 3650);
+    std::cout << "in grey, the curve carries " << double(curve) / ruling << " times the ink of a fine grid line\n";
+    EXPECT_GT(ruling, 0) << "no grid line where the 36.1 line lies";
+    EXPECT_GE(curve, 2 * ruling);
 }
 
 // Paper no printer has leaves no room for the window: no document is made, rather than a

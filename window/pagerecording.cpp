@@ -213,7 +213,7 @@ PageRecording RecordWindow(const QWidget &window, QSizeF clientArea, const Chart
     {
         QPainter painter(&picture);
         painter.fillRect(QRectF(QPointF(0, 0), clientArea), window.palette().color(window.backgroundRole()));
-        PainterChartSurface surface(painter, 1);
+        PainterChartSurface surface(painter, 1, PainterChartSurface::PaperCurveTwips);
         chart.Replay(surface);
 
         painter.setTransform(QTransform::fromScale(TwipsPerPixel, TwipsPerPixel));

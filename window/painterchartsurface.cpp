@@ -1,5 +1,6 @@
 #include "window/painterchartsurface.h"
 
+#include "chart/chart.h"
 #include "window/twips.h"
 
 #include <QColor>
@@ -14,7 +15,7 @@ namespace bbt {
 
 namespace {
 
-constexpr qreal ChartLineTwips = TwipsPerPixel;
+static_assert(PainterChartSurface::LineTwips == TwipsPerPixel, "a chart line is one screen pixel wide");
 
 QColor ToQColor(RgbColour colour)
 {
@@ -28,10 +29,11 @@ int RoundToPixel(qreal devicePixels)
 
 } // namespace
 
-PainterChartSurface::PainterChartSurface(QPainter &painter, qreal devicePixelsPerTwip)
+PainterChartSurface::PainterChartSurface(QPainter &painter, qreal devicePixelsPerTwip, qreal curveTwips)
     : m_painter(painter)
     , m_devicePixelsPerTwip(devicePixelsPerTwip)
-    , m_lineWidth(std::max(1, RoundToPixel(ChartLineTwips * devicePixelsPerTwip)))
+    , m_curveTwips(curveTwips)
+    , m_lineWidth(std::max(1, RoundToPixel(LineTwips * devicePixelsPerTwip)))
     , m_twips(QTransform::fromScale(devicePixelsPerTwip, devicePixelsPerTwip))
 {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
@@ -56,9 +58,15 @@ void PainterChartSurface::Fill(const QRect &devicePixels, const QColor &colour)
 }
 
 // A line along an axis covers whole device pixels, its square ends included, so that lines
-// of the grid meet exactly; any other line, a slope of the curve, is left to the painter.
+// of the grid meet exactly; any other line, a slope of the curve, is left to the painter, as
+// is all of a curve heavier than the grid.
 void PainterChartSurface::DrawLine(float x1, float y1, float x2, float y2, RgbColour colour)
 {
+    if (colour == CurveColour && m_curveTwips != LineTwips) {
+        m_painter.setPen(QPen(ToQColor(colour), m_curveTwips, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        m_painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+        return;
+    }
     if (x1 == x2 || y1 == y2) {
         const auto [left, right] = std::minmax(x1, x2);
         const auto [top, bottom] = std::minmax(y1, y2);
@@ -67,7 +75,7 @@ void PainterChartSurface::DrawLine(float x1, float y1, float x2, float y2, RgbCo
              ToQColor(colour));
         return;
     }
-    m_painter.setPen(QPen(ToQColor(colour), ChartLineTwips, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    m_painter.setPen(QPen(ToQColor(colour), LineTwips, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     m_painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
 }
 
