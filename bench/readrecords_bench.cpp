@@ -1,10 +1,10 @@
 #include "recordtext.h"
 
 #include "chart/chart.h"
+#include "paint/painterchartsurface.h"
+#include "paint/twips.h"
 #include "record/recordreader.h"
 #include "record/samplemonth.h"
-#include "window/painterchartsurface.h"
-#include "window/twips.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,13 +1,14 @@
 #include "recordtext.h"
 
-#include "print/printserver.h"
+#include "paint/pagerendering.h"
+#include "print/cupsclient.h"
 #include "window/form1.h"
-#include "window/pagerendering.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QPageLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -87,7 +88,7 @@ void BM_RecordPage(benchmark::State &state)
     const auto form = FormWithSampleChart();
     SetText(*form, static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(form->RecordPage());
+        benchmark::DoNotOptimize(form->TakePicture());
 }
 BENCHMARK(BM_RecordPage)->Arg(0)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
@@ -96,10 +97,10 @@ BENCHMARK(BM_RecordPage)->Arg(0)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 void BM_RenderRecordedPdf(benchmark::State &state)
 {
     const auto form = FormWithSampleChart();
-    const PageRecording recording = form->RecordPage();
-    const PrinterPage a4{"A4", 600, 210, 297, 4.2, 4.2, 4.2, 4.2};
+    const WindowPicture recording = form->TakePicture();
+    const PrinterPaper a4{"A4", 600, 210, 297, 4.2, 4.2, 4.2, 4.2};
     for (auto _ : state)
-        benchmark::DoNotOptimize(RenderRecordedPdf(recording, a4));
+        benchmark::DoNotOptimize(RenderPdf(recording, PageLayoutOf(a4), a4.resolution));
 }
 BENCHMARK(BM_RenderRecordedPdf)->Unit(benchmark::kMillisecond);
 
@@ -115,14 +116,14 @@ void BM_PressToDocument(benchmark::State &state)
     qputenv("PRINTER", qgetenv("BBTCHART_BENCH_QUEUE"));
     const auto form = FormWithSampleChart();
     for (auto _ : state) {
-        const PageRecording recording = form->RecordPage();
-        PrintServer server{std::stop_token()};
-        PrinterPage page;
+        const WindowPicture recording = form->TakePicture();
+        CupsClient server{std::stop_token()};
+        PrinterPaper page;
         if (server.FindDefaultPrinter(page).problem != PrintProblem::None) {
             state.SkipWithError("the print server did not give its page");
             return;
         }
-        const QByteArray pdf = RenderRecordedPdf(recording, page);
+        const QByteArray pdf = RenderPdf(recording, PageLayoutOf(page), page.resolution);
         if (server.Send(std::string_view(pdf.constData(), pdf.size()), "bench").problem != PrintProblem::None) {
             state.SkipWithError("the print server did not take the page");
             return;

@@ -1,6 +1,6 @@
 #include "print/printjob.h"
 
-#include "print/printserver.h"
+#include "print/cupsclient.h"
 
 #include <mutex>
 #include <stop_token>
@@ -20,13 +20,13 @@ namespace {
 
 PrintReport Run(std::stop_token stopFollowing, const std::string &title, const PrintJob::Render &render)
 {
-    PrintServer server(stopFollowing);
-    PrinterPage page;
-    if (PrintReport found = server.FindDefaultPrinter(page); found.problem != PrintProblem::None)
+    CupsClient server(stopFollowing);
+    PrinterPaper paper;
+    if (PrintReport found = server.FindDefaultPrinter(paper); found.problem != PrintProblem::None)
         return found;
-    const std::string pdf = render(page);
+    const std::string pdf = render(paper);
     if (pdf.empty())
-        return {PrintProblem::PageNotMade, page.printer, ""};
+        return {PrintProblem::PageNotMade, paper.printer, ""};
     if (PrintReport sent = server.Send(pdf, title); sent.problem != PrintProblem::None)
         return sent;
     if (stopFollowing.stop_requested())

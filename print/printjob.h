@@ -11,13 +11,13 @@
 namespace bbt {
 
 // One press of "印刷", from the press to its outcome, on a thread of its own so that the
-// window never waits for the print server: finds the default printer's page, has `render`
+// window never waits for the print server: finds the default printer's paper, has `render`
 // draw the document for it, sends it, follows the job and hands one report to `finished`,
 // on the job's thread. Every wait of the job is bounded by the print server's limits.
 class PrintJob final {
 public:
-    // The PDF document for the printer's page; empty when it could not be made.
-    using Render = std::function<std::string(const PrinterPage &)>;
+    // The PDF document for the printer's paper; empty when it could not be made.
+    using Render = std::function<std::string(const PrinterPaper &)>;
     using Finished = std::function<void(const PrintReport &)>;
 
     // After this the job is left to the print server: an outcome still open is no failure.

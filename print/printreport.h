@@ -21,6 +21,10 @@ enum class PrintProblem {
     Stopped, // the printer or its backend stopped, aborted or cancelled the job
 };
 
+// Whether the page reached the print server: then it may still print, or the server knows
+// why it did not.
+bool PageHandedOver(PrintProblem problem);
+
 struct PrintReport {
     PrintProblem problem = PrintProblem::None;
     std::string printer{};
@@ -29,8 +33,8 @@ struct PrintReport {
     std::string reason;
 };
 
-// The default printer's page as the print server describes it. Lengths in millimetres.
-struct PrinterPage {
+// The default printer's paper as the print server describes it. Lengths in millimetres.
+struct PrinterPaper {
     std::string printer{};
     int resolution = 600; // dots per inch
     double width = 210, length = 297;

@@ -1,5 +1,5 @@
-#include "window/chartlayer.h"
-#include "window/painterchartsurface.h"
+#include "paint/chartlayer.h"
+#include "paint/painterchartsurface.h"
 #include "windowtesting.h"
 
 #include <gtest/gtest.h>
@@ -67,15 +67,15 @@ TEST(ChartLayer, RedrawingKeepsOneCopyAndTheSamePicture)
             SCOPED_TRACE(testing::Message() << c.name << " at scale " << scale);
             ChartLayer drawnBeforeShown(LayerSize);
             ChartLayer drawnWhileShown(LayerSize);
-            drawnWhileShown.Picture(scale);
+            drawnWhileShown.Image(scale);
             for (const Drawing &d : c.sequence) {
                 Draw(drawnBeforeShown, d);
                 Draw(drawnWhileShown, d);
             }
             EXPECT_EQ(drawnBeforeShown.PrimitiveCount(), c.kept);
             const QImage expected = PaintedDirectly(c.sequence, scale);
-            EXPECT_EQ(drawnBeforeShown.Picture(scale), expected);
-            EXPECT_EQ(drawnWhileShown.Picture(scale), expected);
+            EXPECT_EQ(drawnBeforeShown.Image(scale), expected);
+            EXPECT_EQ(drawnWhileShown.Image(scale), expected);
         }
     }
 }
@@ -111,11 +111,11 @@ TEST(ChartLayer, PictureFollowsTheDevicePixelRatio)
 {
     ChartLayer layer(LayerSize);
     Draw(layer, Grid);
-    EXPECT_EQ(layer.Picture(1.0).size(), LayerSize);
-    EXPECT_EQ(layer.Picture(1.0).pixel(GridColumn, Row38), Major);
-    EXPECT_EQ(layer.Picture(2.0).size(), LayerSize * 2);
-    ExpectThe38LineAtTwiceTheScale(layer.Picture(2.0));
-    EXPECT_EQ(layer.Picture(1.5).size(), QSize(998, 650)) << "rounded up to whole device pixels";
+    EXPECT_EQ(layer.Image(1.0).size(), LayerSize);
+    EXPECT_EQ(layer.Image(1.0).pixel(GridColumn, Row38), Major);
+    EXPECT_EQ(layer.Image(2.0).size(), LayerSize * 2);
+    ExpectThe38LineAtTwiceTheScale(layer.Image(2.0));
+    EXPECT_EQ(layer.Image(1.5).size(), QSize(998, 650)) << "rounded up to whole device pixels";
 }
 
 } // namespace

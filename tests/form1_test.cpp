@@ -167,7 +167,7 @@ TEST(Form1, ReturnEnterAndSpacePressAFocusedButtonAndCtrlZUndoesClearAtOnce)
 TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
 {
     auto form = OpenForm();
-    auto *chart = form->findChild<QWidget *>(QStringLiteral("Chart"));
+    auto *chart = form->findChild<QWidget *>(QStringLiteral("ChartElement"));
     ASSERT_NE(chart, nullptr);
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(chart);
     ASSERT_NE(accessible, nullptr);
@@ -294,7 +294,7 @@ TEST(Form1, OneLineTextDrawsTheGridOverTheEarlierCurve)
     const QImage shown = Shown(*form);
     EXPECT_EQ(shown.pixel(140, 198), Red) << "earlier curve beneath";
     EXPECT_EQ(shown.pixel(GridColumn, Row38), Major);
-    QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(Find<QWidget>(*form, "Chart"));
+    QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(Find<QWidget>(*form, "ChartElement"));
     EXPECT_EQ(chart->text(QAccessible::Description),
               QStringLiteral("「only a title, 36.5」の基礎体温グラフ。今回の記録には体温のある日がありません。"
                              "前に描いたグラフも下に見えています。"))
@@ -373,7 +373,7 @@ TEST(Form1, PastedLinesAreReadAsTyped)
         EXPECT_EQ(shown.pixel(140, 203) == Red, c.day6Read) << "segment from day 5 to day 6";
         EXPECT_EQ(shown.pixel(MarkerColumn(6), MarkerRow) == Pink, c.day6Read && c.day6Checked) << "marker of day 6";
         QAccessibleTableInterface *table
-            = QAccessible::queryAccessibleInterface(Find<QWidget>(*form, "Chart"))->tableInterface();
+            = QAccessible::queryAccessibleInterface(Find<QWidget>(*form, "ChartElement"))->tableInterface();
         if (c.day6Read && table->rowCount() == 2) {
             EXPECT_EQ(table->cellAt(1, 2)->text(QAccessible::Name),
                       c.day6Checked ? QStringLiteral("はい") : QStringLiteral("いいえ"))

@@ -1,5 +1,5 @@
 #include "chart/chart.h"
-#include "window/painterchartsurface.h"
+#include "paint/painterchartsurface.h"
 #include "windowtesting.h"
 
 #include <gtest/gtest.h>

@@ -131,7 +131,7 @@ protected:
     std::unique_ptr<PrintJob> StartJob(std::promise<PrintReport> &report)
     {
         return std::make_unique<PrintJob>(
-            "print test", [](const PrinterPage &) { return OnePagePdf(); },
+            "print test", [](const PrinterPaper &) { return OnePagePdf(); },
             [&report](const PrintReport &outcome) { report.set_value(outcome); });
     }
 
@@ -285,7 +285,7 @@ struct HostileCase {
     FakePrinter printer;
     PrintProblem problem;
     std::string reason;
-    PrinterPage page; // the page the document is made for, where one is made
+    PrinterPaper page; // the page the document is made for, where one is made
     const char *chosen = nullptr; // LPDEST and PRINTER, or nullptr for unset
 };
 
@@ -302,10 +302,10 @@ TEST_P(HostileAnswers, AreCheckedAndToldAsTheyAre)
         c.chosen ? setenv(variable, c.chosen, 1) : unsetenv(variable);
 
     std::promise<PrintReport> promise;
-    std::optional<PrinterPage> given;
+    std::optional<PrinterPaper> given;
     PrintJob job(
         "print test",
-        [&given](const PrinterPage &page) {
+        [&given](const PrinterPaper &page) {
             given = page;
             return OnePagePdf();
         },
@@ -353,7 +353,7 @@ TEST_F(PrintServerFixture, TheJobStatesWhatItsPageNeeds)
     EXPECT_NE(media->find("media-left-margin=500"), std::string::npos) << *media;
 }
 
-const PrinterPage A4{};
+const PrinterPaper A4{};
 const std::string LongReason = [] {
     std::string reason;
     for (int line = 0; line < 3000; ++line)

@@ -97,7 +97,7 @@ QRect YellowGroundOf(Form1 &form)
 }
 
 // The first page of `pdf` in pixels at `dpi`.
-QImage RenderPdf(const QString &pdf, int dpi)
+QImage PixelsOf(const QString &pdf, int dpi)
 {
     QTemporaryDir scratch;
     const QString prefix = scratch.filePath(QStringLiteral("page"));
@@ -126,7 +126,7 @@ int CurveSteps(const QImage &image, QRect area)
 PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
 {
     PrintedPage page;
-    page.image = RenderPdf(pdf, 1440 / TwipsPerPagePixel);
+    page.image = PixelsOf(pdf, 1440 / TwipsPerPagePixel);
     if (page.image.isNull())
         return {};
     page.yellow

@@ -1,10 +1,11 @@
 #include "window/chartelement.h"
 
 #include "chart/chart.h"
-#include "window/twips.h"
+#include "paint/twips.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QLocale>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +15,11 @@
 namespace bbt {
 
 namespace {
+
+// The grid, from day 1 to day 31 and from 38.0 to 35.0 degrees, in twips: where the
+// element lies over the chart.
+constexpr int GridLeft = XOrigin + DayPitch, GridTop = YTop;
+constexpr int GridWidth = (DayCount - 1) * DayPitch, GridHeight = YBottom - YTop;
 
 const std::array<QString, 3> ColumnHeaders{QStringLiteral("日"), QStringLiteral("体温"), QStringLiteral("チェック日")};
 constexpr int ColumnCount = static_cast<int>(ColumnHeaders.size());
@@ -29,7 +35,7 @@ QString Day(int day)
 // A reading in the fewest digits that give it back: "36.72", never "36.719999999999999".
 QString Temperature(double temperature)
 {
-    return QString::number(temperature, 'g', 15);
+    return QString::number(temperature, 'g', QLocale::FloatingPointShortest);
 }
 
 // A reading as the record wrote it: two decimals, as the memo pad writes them ("36.50"),
@@ -296,13 +302,13 @@ public:
     // Where the day of `row` lies on the chart: the strip of its line, a day's width.
     QRect DayRect(int row) const
     {
-        const QRect chart = rect();
+        const QRect grid = rect();
         if (row < 0 || row >= rowCount())
             return {};
-        const int fromFirstDay = static_cast<int>(DayX(Days()[row].day) - DayX(1));
-        const QRect strip(chart.x() + TwipsToPixels(fromFirstDay - DayPitch / 2), chart.y(), TwipsToPixels(DayPitch),
-                          chart.height());
-        return strip & chart;
+        const int fromGridLeft = static_cast<int>(DayX(Days()[row].day)) - GridLeft;
+        const QRect strip(grid.x() + TwipsToPixels(fromGridLeft - DayPitch / 2), grid.y(), TwipsToPixels(DayPitch),
+                          grid.height());
+        return strip & grid;
     }
 
     QAccessibleInterface *Cell(int row, int column) const
@@ -377,35 +383,9 @@ QAccessibleInterface *ChartCell::table() const
     return m_table;
 }
 
-} // namespace
-
-ChartElement::ChartElement(QWidget *parent)
-    : QWidget(parent)
-{
-    setObjectName(QStringLiteral("Chart"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setAccessibleName(QStringLiteral("基礎体温グラフ"));
-    setAccessibleDescription(QStringLiteral("まだグラフは描かれていません。"));
-}
-
-void ChartElement::ShowDrawing(const QString &title, const DayTemperatureTable &DayTemperature,
-                               const DayFlagTable &DayFlag, bool showCheckDays, bool earlierDrawingsBeneath)
-{
-    m_days.clear();
-    for (int day = 1; day < DaysInTable; ++day)
-        if (DayTemperature[day] != 0.0)
-            m_days.push_back({day, DayTemperature[day], IsCheckDay(DayFlag[day])});
-    QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
-    QAccessible::updateAccessibility(&reset);
-    setAccessibleDescription(ChartDescription(title, DayTemperature, DayFlag, showCheckDays, earlierDrawingsBeneath));
-}
-
-const std::vector<ChartDay> &ChartElement::Days() const
-{
-    return m_days;
-}
-
+// What a chart of these tables shows, in words: its title, how many days have a reading,
+// the lowest and the highest reading with their days, the check days when shown, and
+// that earlier drawings show beneath it when they do.
 QString ChartDescription(const QString &title, const DayTemperatureTable &DayTemperature, const DayFlagTable &DayFlag,
                          bool showCheckDays, bool earlierDrawingsBeneath)
 {
@@ -439,6 +419,36 @@ QString ChartDescription(const QString &title, const DayTemperatureTable &DayTem
     if (earlierDrawingsBeneath)
         description += QStringLiteral("前に描いたグラフも下に見えています。");
     return description;
+}
+
+} // namespace
+
+ChartElement::ChartElement(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ChartElement"));
+    setGeometry(TwipsToPixels(GridLeft), TwipsToPixels(GridTop), TwipsToPixels(GridWidth), TwipsToPixels(GridHeight));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAccessibleName(QStringLiteral("基礎体温グラフ"));
+    setAccessibleDescription(QStringLiteral("まだグラフは描かれていません。"));
+}
+
+void ChartElement::ShowDrawing(const QString &title, const DayTemperatureTable &DayTemperature,
+                               const DayFlagTable &DayFlag, bool showCheckDays, bool earlierDrawingsBeneath)
+{
+    m_days.clear();
+    for (int day = 1; day < DaysInTable; ++day)
+        if (DayTemperature[day] != 0.0)
+            m_days.push_back({day, DayTemperature[day], IsCheckDay(DayFlag[day])});
+    QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
+    QAccessible::updateAccessibility(&reset);
+    setAccessibleDescription(ChartDescription(title, DayTemperature, DayFlag, showCheckDays, earlierDrawingsBeneath));
+}
+
+const std::vector<ChartDay> &ChartElement::Days() const
+{
+    return m_days;
 }
 
 QAccessibleInterface *ChartElementAccessible(const QString &className, QObject *object)

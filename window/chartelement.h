@@ -18,7 +18,7 @@ struct ChartDay {
     bool checkDay = false;
 };
 
-// The chart as screen readers meet it: an element of its own over the chart area, with
+// The chart as screen readers meet it: an element of its own over the chart's grid, with
 // the role of a chart, a description of what is drawn, and the days of the last drawing as
 // a table of three columns, 日, 体温 and チェック日, one row a day. It paints nothing and
 // lets every click through to the window beneath.
@@ -39,12 +39,6 @@ public:
 private:
     std::vector<ChartDay> m_days;
 };
-
-// What a chart of these tables shows, in words: its title, how many days have a reading,
-// the lowest and the highest reading with their days, the check days when shown, and
-// that earlier drawings show beneath it when they do.
-QString ChartDescription(const QString &title, const DayTemperatureTable &DayTemperature, const DayFlagTable &DayFlag,
-                         bool showCheckDays, bool earlierDrawingsBeneath);
 
 // Gives ChartElement its accessible role and table; for QAccessible::installFactory.
 QAccessibleInterface *ChartElementAccessible(const QString &className, QObject *object);

@@ -1,11 +1,11 @@
 #include "window/form1.h"
 
 #include "chart/chart.h"
+#include "paint/pagerendering.h"
+#include "paint/twips.h"
 #include "record/samplemonth.h"
 #include "window/chartelement.h"
-#include "window/pagerendering.h"
 #include "window/printmessage.h"
-#include "window/twips.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -16,7 +16,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QMarginsF>
 #include <QMessageBox>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -40,9 +43,6 @@ constexpr int ClientHeight = 6495;
 const QColor Background(255, 255, 255);
 const QColor DataBoxBackground(255, 255, 192);
 const QColor Ink(0, 0, 0);
-
-// The chart's grid, in twips: the element screen readers know the chart by.
-constexpr int ChartLeft = 1200, ChartTop = 800, ChartWidth = 6000, ChartHeight = 4500;
 
 // Far more than the title label's width shows, even of the narrowest characters.
 constexpr std::size_t TitleShownLength = 256;
@@ -80,16 +80,21 @@ constexpr std::array<ControlLayout, 14> Layout{{
     {"Check1", "チェック日も表示する", 5520, 6000, 2055, 375},
 }};
 
-const ControlLayout &LayoutOf(std::string_view name)
+// Where `name` stands in Layout; a name without a place there fails to build.
+consteval std::size_t LayoutIndex(std::string_view name)
 {
-    return *std::find_if(Layout.begin(), Layout.end(), [name](const ControlLayout &c) { return c.name == name; });
+    for (std::size_t index = 0; index < Layout.size(); ++index)
+        if (Layout[index].name == name)
+            return index;
+    throw "a control without a place in Layout";
 }
 
-// Creates the control `name` at its place, with its design caption where it has one.
+// Creates the control Layout[`index`] at its place, with its design caption where it has one.
 template <typename Control>
-Control *CreateControl(std::string_view name, QWidget *parent)
+Control *CreateControl(std::size_t index, QWidget *parent)
 {
-    const ControlLayout &layout = LayoutOf(name);
+    const ControlLayout &layout = Layout[index];
+    const std::string_view name = layout.name;
     auto *control = new Control(parent);
     control->setObjectName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     control->setGeometry(TwipsToPixels(layout.left), TwipsToPixels(layout.top), TwipsToPixels(layout.width),
@@ -99,9 +104,9 @@ Control *CreateControl(std::string_view name, QWidget *parent)
     return control;
 }
 
-QLabel *CreateLabel(std::string_view name, QWidget *parent)
+QLabel *CreateLabel(std::size_t index, QWidget *parent)
 {
-    auto *label = CreateControl<QLabel>(name, parent);
+    auto *label = CreateControl<QLabel>(index, parent);
     label->setTextFormat(Qt::PlainText);
     label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
@@ -202,7 +207,7 @@ std::u16string_view View(const QString &text)
 Form1::Form1(const NumberLocale &locale, QWidget *parent)
     : QWidget(parent)
     , m_locale(locale)
-    , m_chart(QSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight)))
+    , m_chartLayer(QSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight)))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ApplicationTitle);
@@ -221,17 +226,16 @@ void Form1::CreateControls()
     static const bool chartRoleKnown = (QAccessible::installFactory(ChartElementAccessible), true);
     Q_UNUSED(chartRoleKnown);
 
-    Command1 = CreateControl<QPushButton>("Command1", this);
-    Text1 = CreateControl<QPlainTextEdit>("Text1", this);
-    Command2 = CreateControl<QPushButton>("Command2", this);
-    Command3 = CreateControl<QPushButton>("Command3", this);
-    Label2 = CreateLabel("Label2", this);
+    Command1 = CreateControl<QPushButton>(LayoutIndex("Command1"), this);
+    Text1 = CreateControl<QPlainTextEdit>(LayoutIndex("Text1"), this);
+    Command2 = CreateControl<QPushButton>(LayoutIndex("Command2"), this);
+    Command3 = CreateControl<QPushButton>(LayoutIndex("Command3"), this);
+    Label2 = CreateLabel(LayoutIndex("Label2"), this);
+    static_assert(LayoutIndex("Label3_7") == LayoutIndex("Label3_0") + 7, "the axis labels stand in order");
     for (std::size_t index = 0; index < Label3.size(); ++index)
-        Label3[index] = CreateLabel("Label3_" + std::to_string(index), this);
-    Check1 = CreateControl<QCheckBox>("Check1", this);
+        Label3[index] = CreateLabel(LayoutIndex("Label3_0") + index, this);
+    Check1 = CreateControl<QCheckBox>(LayoutIndex("Check1"), this);
     m_chartElement = new ChartElement(this);
-    m_chartElement->setGeometry(TwipsToPixels(ChartLeft), TwipsToPixels(ChartTop), TwipsToPixels(ChartWidth),
-                                TwipsToPixels(ChartHeight));
 
     SetInk(this, QPalette::WindowText);
     for (QPushButton *button : {Command1, Command2, Command3})
@@ -294,11 +298,13 @@ void Form1::Text1_Change()
 void Form1::Command1_Click()
 {
     const QString title = Label2->text().isEmpty() ? ApplicationTitle : Label2->text();
-    PageRecording page = RecordPage();
+    WindowPicture picture = TakePicture();
     Command1->setEnabled(false);
     m_printJob = std::make_unique<PrintJob>(
         title.toStdString(),
-        [page = std::move(page)](const PrinterPage &paper) { return RenderRecordedPdf(page, paper).toStdString(); },
+        [picture = std::move(picture)](const PrinterPaper &paper) {
+            return RenderPdf(picture, PageLayoutOf(paper), paper.resolution).toStdString();
+        },
         [this](const PrintReport &report) {
             QMetaObject::invokeMethod(
                 this, [this, report] { PrintFinished(report); }, Qt::QueuedConnection);
@@ -329,14 +335,14 @@ void Form1::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-PageRecording Form1::RecordPage() const
+WindowPicture Form1::TakePicture() const
 {
-    return RecordWindow(*this, QSizeF(ClientWidth, ClientHeight), m_chart);
+    return PaintWindowPicture(*this, QSizeF(ClientWidth, ClientHeight), m_chartLayer);
 }
 
 bool Form1::RenderPage(QPagedPaintDevice &device) const
 {
-    return RenderRecordedPage(RecordPage(), device);
+    return RenderOnPage(TakePicture(), device);
 }
 
 // An ordinary edit, so that Ctrl+Z brings the month back; the focus goes to the box, where
@@ -360,10 +366,10 @@ void Form1::Command3_Click()
     Label2->setText(title);
     ReadRecords(remaining, separator, DayTemperature, DayFlag, m_locale);
     const bool showCheckDays = Check1->checkState() == Qt::Checked;
-    m_chart.BeginDrawing();
-    DrawChart(m_chart, DayTemperature, DayFlag, showCheckDays);
+    m_chartLayer.BeginDrawing();
+    DrawChart(m_chartLayer, DayTemperature, DayFlag, showCheckDays);
     update();
-    m_chartElement->ShowDrawing(title, DayTemperature, DayFlag, showCheckDays, m_chart.HoldsEarlierDrawings());
+    m_chartElement->ShowDrawing(title, DayTemperature, DayFlag, showCheckDays, m_chartLayer.HoldsEarlierDrawings());
 }
 
 // Ctrl+Y redoes as Ctrl+Shift+Z does, as users of the memo pad's platform expect.
@@ -381,13 +387,20 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 void Form1::paintEvent(QPaintEvent *)
 {
-    if (m_chart.IsEmpty())
+    if (m_chartLayer.IsEmpty())
         return;
     QPainter painter(this);
     // The device's own ratio: a rendering into an image of another scale gets its own picture.
     const qreal ratio = painter.device()->devicePixelRatioF();
-    const QImage &picture = m_chart.Picture(ratio);
-    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(picture.size()) / ratio), picture);
+    const QImage &image = m_chartLayer.Image(ratio);
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(image.size()) / ratio), image);
+}
+
+QPageLayout PageLayoutOf(const PrinterPaper &paper)
+{
+    const QPageSize size(QSizeF(paper.width, paper.length), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    return QPageLayout(size, QPageLayout::Portrait, QMarginsF(paper.left, paper.top, paper.right, paper.bottom),
+                       QPageLayout::Millimeter);
 }
 
 NumberLocale UserNumberLocale()

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "paint/chartlayer.h"
 #include "print/printjob.h"
 #include "record/daytables.h"
 #include "record/recordreader.h"
-#include "window/chartlayer.h"
-#include "window/pagerecording.h"
+#include "window/windowpainting.h"
 
 #include <QString>
 #include <QWidget>
@@ -15,6 +15,7 @@
 class QCheckBox;
 class QEventLoopLocker;
 class QLabel;
+class QPageLayout;
 class QPagedPaintDevice;
 class QPlainTextEdit;
 class QPushButton;
@@ -36,8 +37,8 @@ public:
     explicit Form1(const NumberLocale &locale, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // The window as it stands, recorded for the printed page.
-    PageRecording RecordPage() const;
+    // The picture of the window as it stands, for the printed page.
+    WindowPicture TakePicture() const;
     // Renders the window as it stands on a page of `device`, as "印刷" sends it.
     bool RenderPage(QPagedPaintDevice &device) const;
 
@@ -68,11 +69,14 @@ private:
     DayTemperatureTable DayTemperature{};
     DayFlagTable DayFlag{};
     NumberLocale m_locale;
-    ChartLayer m_chart;
+    ChartLayer m_chartLayer;
     std::unique_ptr<PrintJob> m_printJob; // the page on its way to the printer, if any
     // Held from the window's closing until the page on its way has reached the server or failed.
     std::unique_ptr<QEventLoopLocker> m_programStaysForThePage;
 };
+
+// The printer's paper as a page of Qt's: portrait, its unprintable margins kept clear.
+QPageLayout PageLayoutOf(const PrinterPaper &paper);
 
 // The number conventions of the user's locale, for the flag field of the records.
 NumberLocale UserNumberLocale();

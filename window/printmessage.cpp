@@ -5,7 +5,6 @@
 #include <QString>
 #include <QTimeZone>
 
-#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -21,54 +20,59 @@ enum class Detail {
 };
 
 struct Outcome {
-    PrintProblem problem;
-    bool handedOver; // the page reached the print server
     QMessageBox::Icon icon;
     const char *words; // %1 the printer, %2 until when the page is held
-    const char *unnamed; // the words where the report names no printer, if other
-    Detail detail;
+    const char *unnamed = nullptr; // the words where the report names no printer, if other
+    Detail detail = Detail::None;
 };
 
 // Every outcome, as the user reads it. Only failures warn: a page that waits, or whose end
 // was not seen, may still print.
-constexpr std::array<Outcome, 13> Outcomes{{
-    {PrintProblem::None, true, QMessageBox::NoIcon, "", nullptr, Detail::None},
-    {PrintProblem::NoDefaultPrinter, false, QMessageBox::Warning,
-     "印刷できませんでした。既定のプリンター「%1」が見つかりません。",
-     "印刷できませんでした。既定のプリンターが設定されていません。", Detail::None},
-    {PrintProblem::ServerUnreachable, false, QMessageBox::Warning,
-     "印刷できませんでした。印刷サーバーに接続できません。", nullptr, Detail::Reason},
-    {PrintProblem::ServerSilent, false, QMessageBox::Warning, "印刷できませんでした。印刷サーバーが応答しません。",
-     nullptr, Detail::None},
-    {PrintProblem::Refusing, false, QMessageBox::Warning,
-     "印刷できませんでした。プリンター「%1」は印刷を受け付けていません。", nullptr, Detail::Reason},
-    {PrintProblem::NeedsAuthentication, false, QMessageBox::Warning,
-     "印刷できませんでした。プリンター「%1」で印刷するには認証（ユーザー名とパスワード）が必要です。", nullptr,
-     Detail::None},
-    {PrintProblem::PageNotMade, false, QMessageBox::Warning,
-     "印刷できませんでした。プリンター「%1」の用紙に合わせたページを作れませんでした。", nullptr, Detail::None},
-    {PrintProblem::SendFailed, false, QMessageBox::Warning,
-     "印刷できませんでした。プリンター「%1」への送信に失敗しました。", nullptr, Detail::Reason},
-    {PrintProblem::Paused, true, QMessageBox::Information,
-     "プリンター「%1」は一時停止しています。ページは印刷待ちの列にあり、プリンターが再開されると印刷されます。",
-     nullptr, Detail::Reason},
-    {PrintProblem::Held, true, QMessageBox::Information,
-     "ページはプリンター「%1」の印刷待ちの列で保留されています%2。保留が解除されると印刷されます。", nullptr,
-     Detail::HeldUntil},
-    {PrintProblem::HeldForAuthentication, true, QMessageBox::Information,
-     "ページはプリンター「%1」の印刷待ちの列で保留されています。印刷するには認証（ユーザー名とパスワード）が必要です。",
-     nullptr, Detail::None},
-    {PrintProblem::NotFollowed, true, QMessageBox::Information,
-     "ページはプリンター「%1」に送りましたが、その後の様子を印刷サーバーから確かめられませんでした。", nullptr,
-     Detail::None},
-    {PrintProblem::Stopped, true, QMessageBox::Warning, "印刷できませんでした。プリンター「%1」が印刷を中止しました。",
-     nullptr, Detail::Reason},
-}};
-
-const Outcome &OutcomeOf(PrintProblem problem)
+Outcome OutcomeOf(PrintProblem problem)
 {
-    return *std::find_if(Outcomes.begin(), Outcomes.end(),
-                         [problem](const Outcome &o) { return o.problem == problem; });
+    switch (problem) {
+    case PrintProblem::None:
+        return {QMessageBox::NoIcon, ""};
+    case PrintProblem::NoDefaultPrinter:
+        return {QMessageBox::Warning, "印刷できませんでした。既定のプリンター「%1」が見つかりません。",
+                "印刷できませんでした。既定のプリンターが設定されていません。"};
+    case PrintProblem::ServerUnreachable:
+        return {QMessageBox::Warning, "印刷できませんでした。印刷サーバーに接続できません。", nullptr, Detail::Reason};
+    case PrintProblem::ServerSilent:
+        return {QMessageBox::Warning, "印刷できませんでした。印刷サーバーが応答しません。"};
+    case PrintProblem::Refusing:
+        return {QMessageBox::Warning, "印刷できませんでした。プリンター「%1」は印刷を受け付けていません。", nullptr,
+                Detail::Reason};
+    case PrintProblem::NeedsAuthentication:
+        return {QMessageBox::Warning,
+                "印刷できませんでした。プリンター「%1」で印刷するには認証（ユーザー名とパスワード）が必要です。"};
+    case PrintProblem::PageNotMade:
+        return {QMessageBox::Warning,
+                "印刷できませんでした。プリンター「%1」の用紙に合わせたページを作れませんでした。"};
+    case PrintProblem::SendFailed:
+        return {QMessageBox::Warning, "印刷できませんでした。プリンター「%1」への送信に失敗しました。", nullptr,
+                Detail::Reason};
+    case PrintProblem::Paused:
+        return {
+            QMessageBox::Information,
+            "プリンター「%1」は一時停止しています。ページは印刷待ちの列にあり、プリンターが再開されると印刷されます。",
+            nullptr, Detail::Reason};
+    case PrintProblem::Held:
+        return {QMessageBox::Information,
+                "ページはプリンター「%1」の印刷待ちの列で保留されています%2。保留が解除されると印刷されます。", nullptr,
+                Detail::HeldUntil};
+    case PrintProblem::HeldForAuthentication:
+        return {QMessageBox::Information,
+                "ページはプリンター「%1」の印刷待ちの列で保留されています。印刷するには認証"
+                "（ユーザー名とパスワード）が必要です。"};
+    case PrintProblem::NotFollowed:
+        return {QMessageBox::Information,
+                "ページはプリンター「%1」に送りましたが、その後の様子を印刷サーバーから確かめられませんでした。"};
+    case PrintProblem::Stopped:
+        return {QMessageBox::Warning, "印刷できませんでした。プリンター「%1」が印刷を中止しました。", nullptr,
+                Detail::Reason};
+    }
+    return {QMessageBox::NoIcon, ""};
 }
 
 // A printer's name on one line, its reason on five: what a message box can hold.
@@ -131,7 +135,7 @@ QString Filled(const char *words, const QString &printer, const QString &until)
 
 QString PrintMessage(const PrintReport &report)
 {
-    const Outcome &outcome = OutcomeOf(report.problem);
+    const Outcome outcome = OutcomeOf(report.problem);
     const QString printer = Shortened(QString::fromStdString(report.printer), NameLines, NameLength);
     const char *words = printer.isEmpty() && outcome.unnamed ? outcome.unnamed : outcome.words;
     switch (outcome.detail) {
@@ -149,11 +153,6 @@ QString PrintMessage(const PrintReport &report)
 }
 
 } // namespace
-
-bool PageHandedOver(PrintProblem problem)
-{
-    return OutcomeOf(problem).handedOver;
-}
 
 std::unique_ptr<QMessageBox> PrintMessageBox(const PrintReport &report, const QString &title, QWidget *parent)
 {

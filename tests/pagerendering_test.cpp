@@ -2,10 +2,11 @@
 #include "printedpage.h"
 #include "windowtesting.h"
 
-#include "window/pagerecording.h"
-#include "window/pagerendering.h"
+#include "paint/pagerendering.h"
+#include "window/windowpainting.h"
 
 #include <QFile>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -35,13 +36,19 @@ std::unique_ptr<Form1> FormShowingCheckDays()
     return form;
 }
 
-PrinterPage PaperOf(QPageSize::PageSizeId id, const QMarginsF &margins)
+PrinterPaper PaperOf(QPageSize::PageSizeId id, const QMarginsF &margins)
 {
     const QSizeF size = QPageSize(id).size(QPageSize::Millimeter);
     return {"", 600, size.width(), size.height(), margins.left(), margins.top(), margins.right(), margins.bottom()};
 }
 
-const PrinterPage A4 = PaperOf(QPageSize::A4, QMarginsF(4.2, 4.2, 4.2, 4.2));
+// The document "印刷" sends for `paper`.
+QByteArray PdfFor(const WindowPicture &picture, const PrinterPaper &paper)
+{
+    return RenderPdf(picture, PageLayoutOf(paper), paper.resolution);
+}
+
+const PrinterPaper A4 = PaperOf(QPageSize::A4, QMarginsF(4.2, 4.2, 4.2, 4.2));
 
 // `pdf` as a file in `folder`; an empty path when it could not be written.
 QString Saved(const QByteArray &pdf, const QTemporaryDir &folder)
@@ -92,7 +99,7 @@ TEST_P(PaperSizes, TakeTheWholeWindowAtTheTopLeft)
 {
     const PaperSizeCase &c = GetParam();
     auto form = FormShowingCheckDays();
-    const QByteArray pdf = RenderRecordedPdf(form->RecordPage(), PaperOf(c.size, c.margins));
+    const QByteArray pdf = PdfFor(form->TakePicture(), PaperOf(c.size, c.margins));
     ASSERT_FALSE(pdf.isEmpty());
     EXPECT_EQ(ImagesIn(pdf), 0) << OutputOf(QStringLiteral("pdfimages"), {QStringLiteral("-list")}, pdf).toStdString();
 
@@ -126,8 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
 {
     auto form = FormShowingCheckDays();
-    const PageRecording atThePress = form->RecordPage();
-    const PrintedPage before = PageOf(RenderRecordedPdf(atThePress, A4), *form);
+    const WindowPicture atThePress = form->TakePicture();
+    const PrintedPage before = PageOf(PdfFor(atThePress, A4), *form);
 
     Click(*form, "Check1");
     Click(*form, "Command2");
@@ -138,8 +145,8 @@ TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
     }
     Click(*form, "Command3");
 
-    const PrintedPage after = PageOf(RenderRecordedPdf(atThePress, A4), *form);
-    const PrintedPage recordedLater = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
+    const PrintedPage after = PageOf(PdfFor(atThePress, A4), *form);
+    const PrintedPage recordedLater = PageOf(PdfFor(form->TakePicture(), A4), *form);
     ASSERT_FALSE(before.image.isNull());
     EXPECT_TRUE(after.image == before.image) << "the page changed with the window";
     EXPECT_FALSE(recordedLater.image == before.image) << "a later recording missed the changes";
@@ -161,11 +168,11 @@ TEST(RecordedPage, ShowsNoTextCursor)
     auto *text = Find<QPlainTextEdit>(*form, "Text1");
     text->moveCursor(QTextCursor::EndOfLine); // after the title, where nothing else is drawn
     form->focusWidget()->clearFocus();
-    const PrintedPage unfocused = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
+    const PrintedPage unfocused = PageOf(PdfFor(form->TakePicture(), A4), *form);
 
     text->setFocus();
     ASSERT_TRUE(text->hasFocus());
-    const PrintedPage focused = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
+    const PrintedPage focused = PageOf(PdfFor(form->TakePicture(), A4), *form);
     EXPECT_TRUE(focused.image == unfocused.image) << "the page changed with the focus";
 }
 
@@ -176,7 +183,7 @@ TEST(RecordedPage, IsTheClientAreaHoweverTheWindowIsSized)
         SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height() << " pixels");
         auto form = FormShowingCheckDays();
         form->resize(size);
-        const PrintedPage page = PageOf(RenderRecordedPdf(form->RecordPage(), A4), *form);
+        const PrintedPage page = PageOf(PdfFor(form->TakePicture(), A4), *form);
         ExpectSampleChartOnPage(page);
         EXPECT_GT(InkIn(page.image, OnPage(page, ClearTwips)), 20) << "the Clear button";
     }
@@ -187,10 +194,10 @@ TEST(RecordedPage, IsTheClientAreaHoweverTheWindowIsSized)
 TEST(RecordedPage, RendersOffTheWindowsThreadAsOnIt)
 {
     auto form = FormShowingCheckDays();
-    const PageRecording recording = form->RecordPage();
+    const WindowPicture recording = form->TakePicture();
     QByteArray onOwnThread;
-    std::thread printJob([&onOwnThread, recording] { onOwnThread = RenderRecordedPdf(recording, A4); });
-    const QByteArray onWindowThread = RenderRecordedPdf(recording, A4); // at the same time
+    std::thread printJob([&onOwnThread, recording] { onOwnThread = PdfFor(recording, A4); });
+    const QByteArray onWindowThread = PdfFor(recording, A4); // at the same time
     printJob.join();
 
     ASSERT_FALSE(onOwnThread.isEmpty());
@@ -227,24 +234,24 @@ TEST(RecordedPage, CurveOutweighsTheRulingInGrey)
 
 // Paper no printer has leaves no room for the window: no document is made, rather than a
 // blank page the user would take for the chart.
-class PaperWithoutRoom : public testing::TestWithParam<PrinterPage> {};
+class PaperWithoutRoom : public testing::TestWithParam<PrinterPaper> {};
 
 TEST_P(PaperWithoutRoom, MakesNoDocument)
 {
-    EXPECT_TRUE(RenderRecordedPdf(FormShowingCheckDays()->RecordPage(), GetParam()).isEmpty());
+    EXPECT_TRUE(PdfFor(FormShowingCheckDays()->TakePicture(), GetParam()).isEmpty());
 }
 
-std::string PaperWithoutRoomName(const testing::TestParamInfo<PrinterPage> &info)
+std::string PaperWithoutRoomName(const testing::TestParamInfo<PrinterPaper> &info)
 {
     constexpr std::array names{"NoSize", "NegativeSize", "SideMarginsOverTheWidth", "EndMarginsOverTheLength"};
     return names.at(info.index);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, PaperWithoutRoom,
-                         testing::Values(PrinterPage{.width = 0, .length = 0},
-                                         PrinterPage{.width = -210, .length = -297},
-                                         PrinterPage{.left = 150, .right = 150},
-                                         PrinterPage{.top = 200, .bottom = 200}),
+                         testing::Values(PrinterPaper{.width = 0, .length = 0},
+                                         PrinterPaper{.width = -210, .length = -297},
+                                         PrinterPaper{.left = 150, .right = 150},
+                                         PrinterPaper{.top = 200, .bottom = 200}),
                          PaperWithoutRoomName);
 
 } // namespace

@@ -1,8 +1,8 @@
-#include "window/pagerecording.h"
+#include "window/windowpainting.h"
 
-#include "window/chartlayer.h"
-#include "window/painterchartsurface.h"
-#include "window/twips.h"
+#include "paint/chartlayer.h"
+#include "paint/painterchartsurface.h"
+#include "paint/twips.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -207,14 +207,14 @@ void PaintControl(QPainter &painter, QWidget &control)
 
 } // namespace
 
-PageRecording RecordWindow(const QWidget &window, QSizeF clientArea, const ChartLayer &chart)
+WindowPicture PaintWindowPicture(const QWidget &window, QSizeF clientArea, const ChartLayer &chartLayer)
 {
-    QPicture picture;
+    QPicture drawing;
     {
-        QPainter painter(&picture);
+        QPainter painter(&drawing);
         painter.fillRect(QRectF(QPointF(0, 0), clientArea), window.palette().color(window.backgroundRole()));
         PainterChartSurface surface(painter, 1, PainterChartSurface::PaperCurveTwips);
-        chart.Replay(surface);
+        chartLayer.Replay(surface);
 
         painter.setTransform(QTransform::fromScale(TwipsPerPixel, TwipsPerPixel));
         painter.setRenderHint(QPainter::Antialiasing);
@@ -223,7 +223,7 @@ PageRecording RecordWindow(const QWidget &window, QSizeF clientArea, const Chart
                 PaintAt(painter, control->pos(), [&] { PaintControl(painter, *control); });
         }
     }
-    return {window.windowTitle(), clientArea, QByteArray(picture.data(), picture.size())};
+    return {window.windowTitle(), clientArea, QByteArray(drawing.data(), drawing.size())};
 }
 
 } // namespace bbt

@@ -1,7 +1,7 @@
-#include "window/painterchartsurface.h"
+#include "paint/painterchartsurface.h"
 
 #include "chart/chart.h"
-#include "window/twips.h"
+#include "paint/twips.h"
 
 #include <QColor>
 #include <QPainter>

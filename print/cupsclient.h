@@ -22,21 +22,21 @@ namespace bbt {
 // keeps coming within those bounds, in pieces however far apart, is read to its end: the
 // answers are read here, piece by piece, rather than by libcups, whose reading of an IPP
 // answer gives up after one slice of silence. libcups never asks for a password here.
-class PrintServer final {
+class CupsClient final {
 public:
     static constexpr std::chrono::seconds AnswerTimeout{5};
     static constexpr std::chrono::seconds RequestLimit{15};
 
     // A stop request on `stopFollowing` ends following the job, nothing else: a page
     // being handed over is handed over.
-    explicit PrintServer(std::stop_token stopFollowing = {});
-    ~PrintServer();
-    PrintServer(const PrintServer &) = delete;
-    PrintServer &operator=(const PrintServer &) = delete;
+    explicit CupsClient(std::stop_token stopFollowing);
+    ~CupsClient();
+    CupsClient(const CupsClient &) = delete;
+    CupsClient &operator=(const CupsClient &) = delete;
 
-    // The printer's page comes checked: a size, margin or resolution no real printer has
+    // The printer's paper comes checked: a size, margin or resolution no real printer has
     // is replaced by A4 at 600 dpi.
-    PrintReport FindDefaultPrinter(PrinterPage &page);
+    PrintReport FindDefaultPrinter(PrinterPaper &paper);
     // Sends the document to the printer found; once the server has taken it, tells
     // whether the printer is paused or the job held.
     PrintReport Send(std::string_view pdf, const std::string &title);

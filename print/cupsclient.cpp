@@ -1,4 +1,4 @@
-#include "print/printserver.h"
+#include "print/cupsclient.h"
 
 #include <cups/cups.h>
 
@@ -45,7 +45,7 @@ constexpr int LowestResolution = 72, HighestResolution = 9600;
 
 int KeepWaitingCallback(http_t *, void *server)
 {
-    return static_cast<PrintServer *>(server)->KeepWaiting() ? 1 : 0;
+    return static_cast<CupsClient *>(server)->KeepWaiting() ? 1 : 0;
 }
 
 // libcups would otherwise ask on the terminal the program was started from, and wait there.
@@ -103,9 +103,9 @@ std::optional<std::pair<double, double>> RoomyMargins(double first, double secon
 }
 
 // The paper as the printer describes it, where a real sheet could be so, and the printer's
-// own description of it; else `page` as it was, the A4 without margins the program prints
+// own description of it; else `paper` as it was, the A4 without margins the program prints
 // on when the printer does not say, and none.
-ipp_t *ReadMedia(ipp_t *response, PrinterPage &page)
+ipp_t *ReadMedia(ipp_t *response, PrinterPaper &paper)
 {
     ipp_attribute_t *media = ippFindAttribute(response, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
     ipp_t *col = media ? ippGetCollection(media, 0) : nullptr;
@@ -122,14 +122,14 @@ ipp_t *ReadMedia(ipp_t *response, PrinterPage &page)
         = RoomyMargins(Millimetres(col, "media-top-margin", 0), Millimetres(col, "media-bottom-margin", 0), length);
     if (!sides || !ends)
         return nullptr;
-    page.width = width;
-    page.length = length;
-    std::tie(page.left, page.right) = *sides;
-    std::tie(page.top, page.bottom) = *ends;
+    paper.width = width;
+    paper.length = length;
+    std::tie(paper.left, paper.right) = *sides;
+    std::tie(paper.top, paper.bottom) = *ends;
     return col;
 }
 
-void ReadResolution(ipp_t *response, PrinterPage &page)
+void ReadResolution(ipp_t *response, PrinterPaper &paper)
 {
     ipp_attribute_t *attribute = ippFindAttribute(response, "printer-resolution-default", IPP_TAG_RESOLUTION);
     if (!attribute)
@@ -140,7 +140,7 @@ void ReadResolution(ipp_t *response, PrinterPage &page)
     // In floating point: a server's number of dots per centimetre may be any int.
     const double dpi = units == IPP_RES_PER_CM ? horizontal * 2.54 : horizontal;
     if (dpi >= LowestResolution && dpi <= HighestResolution)
-        page.resolution = int(std::lround(dpi));
+        paper.resolution = int(std::lround(dpi));
 }
 
 // The printer's own words on why a job did not print: the job's, else the printer's.
@@ -256,25 +256,25 @@ std::shared_ptr<Lookup> LookUp(const std::string &host, int port, Clock::time_po
 
 } // namespace
 
-void PrintServer::HttpClose::operator()(http_t *http) const
+void CupsClient::HttpClose::operator()(http_t *http) const
 {
     httpClose(http);
 }
 
-void PrintServer::IppDelete::operator()(ipp_t *ipp) const
+void CupsClient::IppDelete::operator()(ipp_t *ipp) const
 {
     ippDelete(ipp);
 }
 
-PrintServer::PrintServer(std::stop_token stopFollowing)
+CupsClient::CupsClient(std::stop_token stopFollowing)
     : m_stopFollowing(std::move(stopFollowing))
 {
     cupsSetPasswordCB2(DeclinePassword, nullptr);
 }
 
-PrintServer::~PrintServer() = default;
+CupsClient::~CupsClient() = default;
 
-bool PrintServer::KeepWaiting()
+bool CupsClient::KeepWaiting()
 {
     const auto now = Clock::now();
     if (now - m_lastWait > HeardBetweenWaits)
@@ -283,19 +283,19 @@ bool PrintServer::KeepWaiting()
     return WithinBounds();
 }
 
-bool PrintServer::WithinBounds()
+bool CupsClient::WithinBounds()
 {
     const auto now = Clock::now();
     m_silent = m_silent || now - m_silentSince >= AnswerTimeout || now >= m_requestDeadline;
     return !m_silent;
 }
 
-void PrintServer::Heard()
+void CupsClient::Heard()
 {
     m_silentSince = m_lastWait = Clock::now();
 }
 
-bool PrintServer::AwaitBytes()
+bool CupsClient::AwaitBytes()
 {
     while (!httpWait(m_http.get(), int(WaitSlice.count())))
         if (!WithinBounds())
@@ -304,7 +304,7 @@ bool PrintServer::AwaitBytes()
     return true;
 }
 
-PrintReport PrintServer::Connect()
+PrintReport CupsClient::Connect()
 {
     const std::string host = cupsServer();
     const int port = ippPort();
@@ -324,7 +324,7 @@ PrintReport PrintServer::Connect()
 }
 
 template <typename Request>
-auto PrintServer::Bounded(Request request)
+auto CupsClient::Bounded(Request request)
 {
     m_silent = false;
     m_status = IPP_STATUS_ERROR_INTERNAL;
@@ -334,7 +334,7 @@ auto PrintServer::Bounded(Request request)
     return request();
 }
 
-void PrintServer::Stopped(http_status_t status)
+void CupsClient::Stopped(http_status_t status)
 {
     m_status = StatusOf(status);
     m_statusMessage = httpStatus(status);
@@ -343,7 +343,7 @@ void PrintServer::Stopped(http_status_t status)
 // The answer's status line and fields are libcups's to read; its body is read here, each
 // piece as it comes, and taken apart in memory once it is whole. A failed answer is left
 // unread: the connection is given up with the request.
-std::pair<http_status_t, PrintServer::Ipp> PrintServer::ReadAnswer()
+std::pair<http_status_t, CupsClient::Ipp> CupsClient::ReadAnswer()
 {
     http_t *http = m_http.get();
     const http_state_t state = httpGetState(http);
@@ -376,7 +376,7 @@ std::pair<http_status_t, PrintServer::Ipp> PrintServer::ReadAnswer()
     return {status, std::move(answer)};
 }
 
-bool PrintServer::Authenticated(const std::string &resource)
+bool CupsClient::Authenticated(const std::string &resource)
 {
     if (cupsDoAuthentication(m_http.get(), "POST", resource.c_str()) != 0) {
         Stopped(HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED);
@@ -386,7 +386,7 @@ bool PrintServer::Authenticated(const std::string &resource)
     return left > 0ms && httpReconnect2(m_http.get(), int(left.count()), nullptr) == 0;
 }
 
-PrintServer::Ipp PrintServer::Ask(Ipp request)
+CupsClient::Ipp CupsClient::Ask(Ipp request)
 {
     return Bounded([&] {
         for (int attempt = 1;; ++attempt) {
@@ -402,17 +402,17 @@ PrintServer::Ipp PrintServer::Ask(Ipp request)
     });
 }
 
-bool PrintServer::Succeeded() const
+bool CupsClient::Succeeded() const
 {
     return m_status <= IPP_STATUS_OK_EVENTS_COMPLETE;
 }
 
-bool PrintServer::ServerLost() const
+bool CupsClient::ServerLost() const
 {
     return m_silent || m_status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || m_status == IPP_STATUS_ERROR_INTERNAL;
 }
 
-PrintReport PrintServer::Failure(PrintProblem otherwise) const
+PrintReport CupsClient::Failure(PrintProblem otherwise) const
 {
     if (m_silent)
         return {PrintProblem::ServerSilent, m_printer, ""};
@@ -429,7 +429,7 @@ PrintReport PrintServer::Failure(PrintProblem otherwise) const
     return {otherwise, m_printer, Succeeded() ? "" : m_statusMessage};
 }
 
-std::string PrintServer::PrinterUri() const
+std::string CupsClient::PrinterUri() const
 {
     std::array<char, HTTP_MAX_URI> uri{};
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri.data(), uri.size(), "ipp", nullptr, "localhost", ippPort(),
@@ -438,7 +438,7 @@ std::string PrintServer::PrinterUri() const
 }
 
 // The user's choice, else the server's default; nothing when the server could not say.
-std::optional<std::string> PrintServer::DefaultPrinterName()
+std::optional<std::string> CupsClient::DefaultPrinterName()
 {
     if (std::string chosen = ChosenPrinter(); !chosen.empty())
         return chosen;
@@ -448,7 +448,7 @@ std::optional<std::string> PrintServer::DefaultPrinterName()
     return StringOf(response.get(), "printer-name");
 }
 
-PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
+PrintReport CupsClient::FindDefaultPrinter(PrinterPaper &paper)
 {
     if (PrintReport connected = Connect(); connected.problem != PrintProblem::None)
         return connected;
@@ -460,7 +460,7 @@ PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
         return {PrintProblem::NoDefaultPrinter, "", ""};
     // A default may name an instance, "printer/instance".
     m_printer = name->substr(0, name->find('/'));
-    page.printer = m_printer;
+    paper.printer = m_printer;
 
     static const char *const wanted[] = {"printer-state", "printer-state-message", "printer-is-accepting-jobs",
                                          "printer-resolution-default", "media-col-default"};
@@ -470,8 +470,8 @@ PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
 
     m_printerPaused = IntegerOf(response.get(), "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
     m_printerState = StringOf(response.get(), "printer-state-message");
-    ReadResolution(response.get(), page);
-    if (ipp_t *media = ReadMedia(response.get(), page)) {
+    ReadResolution(response.get(), paper);
+    if (ipp_t *media = ReadMedia(response.get(), paper)) {
         m_media.reset(ippNew());
         ippCopyAttributes(m_media.get(), media, 0, nullptr, nullptr);
     }
@@ -481,7 +481,7 @@ PrintReport PrintServer::FindDefaultPrinter(PrinterPage &page)
     return {};
 }
 
-PrintReport PrintServer::Send(std::string_view pdf, const std::string &title)
+PrintReport CupsClient::Send(std::string_view pdf, const std::string &title)
 {
     // Asked here rather than through cupsCreateJob, which looks the printer up again on
     // connections of its own, outside the bounds of this one.
@@ -525,7 +525,7 @@ PrintReport PrintServer::Send(std::string_view pdf, const std::string &title)
 // The page is drawn upright, one to a sheet, at real size, for the paper the printer said it
 // has: a queue whose saved defaults say otherwise (landscape, two to a sheet, fill, fit to
 // page) would turn, shrink or move it. A queue that cannot honour one of these ignores it.
-void PrintServer::AddWhatThePageNeeds(ipp_t *request) const
+void CupsClient::AddWhatThePageNeeds(ipp_t *request) const
 {
     ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_ENUM, "orientation-requested", IPP_ORIENT_PORTRAIT);
     ippAddInteger(request, IPP_TAG_JOB, IPP_TAG_INTEGER, "number-up", 1);
@@ -535,7 +535,7 @@ void PrintServer::AddWhatThePageNeeds(ipp_t *request) const
         ippAddCollection(request, IPP_TAG_JOB, "media-col", m_media.get());
 }
 
-std::optional<PrintReport> PrintServer::JobReport(ipp_t *job, ipp_t *printer) const
+std::optional<PrintReport> CupsClient::JobReport(ipp_t *job, ipp_t *printer) const
 {
     const bool printerStopped = IntegerOf(printer, "printer-state", IPP_PSTATE_IDLE) == IPP_PSTATE_STOPPED;
     switch (IntegerOf(job, "job-state", IPP_JSTATE_PENDING)) {
@@ -560,7 +560,7 @@ std::optional<PrintReport> PrintServer::JobReport(ipp_t *job, ipp_t *printer) co
     }
 }
 
-bool PrintServer::PauseUnlessStopped(std::chrono::milliseconds interval)
+bool CupsClient::PauseUnlessStopped(std::chrono::milliseconds interval)
 {
     std::mutex mutex;
     std::condition_variable_any never;
@@ -569,7 +569,7 @@ bool PrintServer::PauseUnlessStopped(std::chrono::milliseconds interval)
     return !m_stopFollowing.stop_requested();
 }
 
-PrintReport PrintServer::Follow(std::chrono::milliseconds limit)
+PrintReport CupsClient::Follow(std::chrono::milliseconds limit)
 {
     static const char *const jobWanted[]
         = {"job-state",      "job-state-reasons", "job-state-message", "job-printer-state-message",

@@ -1,7 +1,7 @@
-#include "window/chartlayer.h"
+#include "paint/chartlayer.h"
 
-#include "window/painterchartsurface.h"
-#include "window/twips.h"
+#include "paint/painterchartsurface.h"
+#include "paint/twips.h"
 
 #include <QPainter>
 
@@ -36,7 +36,7 @@ void ChartLayer::Add(const Primitive &primitive)
         m_primitives.push_back(primitive);
     else
         std::rotate(found, found + 1, m_primitives.end());
-    m_pictureIsStale = true;
+    m_imageIsStale = true;
 }
 
 void ChartLayer::BeginDrawing()
@@ -73,21 +73,21 @@ void ChartLayer::Replay(ChartSurface &surface) const
     }
 }
 
-const QImage &ChartLayer::Picture(qreal devicePixelRatio)
+const QImage &ChartLayer::Image(qreal devicePixelRatio)
 {
-    if (!m_pictureIsStale && m_pictureRatio == devicePixelRatio)
-        return m_picture;
+    if (!m_imageIsStale && m_imageRatio == devicePixelRatio)
+        return m_image;
     const QSize size(std::ceil(m_sizeInPixels.width() * devicePixelRatio),
                      std::ceil(m_sizeInPixels.height() * devicePixelRatio));
-    if (m_picture.size() != size)
-        m_picture = QImage(size, QImage::Format_RGB32);
-    m_picture.fill(Qt::white);
-    QPainter painter(&m_picture);
+    if (m_image.size() != size)
+        m_image = QImage(size, QImage::Format_RGB32);
+    m_image.fill(Qt::white);
+    QPainter painter(&m_image);
     PainterChartSurface surface(painter, devicePixelRatio / TwipsPerPixel);
     Replay(surface);
-    m_pictureRatio = devicePixelRatio;
-    m_pictureIsStale = false;
-    return m_picture;
+    m_imageRatio = devicePixelRatio;
+    m_imageIsStale = false;
+    return m_image;
 }
 
 } // namespace bbt

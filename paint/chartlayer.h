@@ -12,11 +12,11 @@
 namespace bbt {
 
 // The window's chart: every line and box drawn on the client area so far, in drawing
-// order, and its picture at the screen's resolution. Drawings only ever add: a later
+// order, and its image at the screen's resolution. Drawings only ever add: a later
 // primitive lands on top of the earlier ones. Drawing a primitive that is already there
-// moves it to the top instead of keeping a second copy; the picture is the same, since
+// moves it to the top instead of keeping a second copy; the image is the same, since
 // every primitive is opaque, and so redrawing the same month again and again does not
-// grow the layer. The picture is painted afresh when it is next asked for after a change.
+// grow the layer. The image is painted afresh when it is next asked for after a change.
 class ChartLayer final : public ChartSurface {
 public:
     explicit ChartLayer(QSize sizeInPixels);
@@ -33,8 +33,8 @@ public:
     bool HoldsEarlierDrawings() const;
     // Draws every primitive again, oldest first: the printer's copy, at its resolution.
     void Replay(ChartSurface &surface) const;
-    // The picture on white at `devicePixelRatio` device pixels per pixel.
-    const QImage &Picture(qreal devicePixelRatio);
+    // The chart's image on white at `devicePixelRatio` device pixels per pixel.
+    const QImage &Image(qreal devicePixelRatio);
 
 private:
     struct Primitive {
@@ -52,9 +52,9 @@ private:
     QSize m_sizeInPixels;
     std::vector<Primitive> m_primitives;
     std::size_t m_lastDrawingSize = 0; // the last drawing's primitives, at the top
-    QImage m_picture;
-    qreal m_pictureRatio = 0;
-    bool m_pictureIsStale = true;
+    QImage m_image;
+    qreal m_imageRatio = 0;
+    bool m_imageIsStale = true;
 };
 
 } // namespace bbt
