@@ -4,8 +4,11 @@
 # What building and running the program needs.
 BuildPackages=(g++ cmake ninja-build qt6-base-dev qt6-wayland libcups2-dev fonts-ipafont-gothic)
 # What the test suite needs besides: GoogleTest, a CUPS server with a PDF printer, pdftoppm,
-# an X server for the window tests that read the screen, clang-format for the style check.
-TestPackages=(libgtest-dev libgmock-dev cups-daemon cups-client printer-driver-cups-pdf poppler-utils xvfb xdotool clang-format)
+# an X server for the window tests that read the screen, a headless Wayland compositor, a
+# D-Bus session with the AT-SPI bus and the Python bindings a screen reader reads it with,
+# clang-format for the style check.
+TestPackages=(libgtest-dev libgmock-dev cups-daemon cups-client printer-driver-cups-pdf poppler-utils xvfb xdotool
+    weston dbus-daemon libglib2.0-bin at-spi2-core python3-pyatspi clang-format)
 
 install_missing() {
     local missing=() package

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs the whole suite, all but the long load tests, built with clang's AddressSanitizer
-# and UndefinedBehaviorSanitizer (any report fails it); the tests where the print job's
-# thread meets the window's built with ThreadSanitizer (label "threads"); then the core
-# tests of the debug build under valgrind.
+# Runs the whole suite, all but the long load tests and the window on Wayland, built with
+# clang's AddressSanitizer and UndefinedBehaviorSanitizer (any report fails it); the tests
+# where the print job's thread meets the window's built with ThreadSanitizer (label
+# "threads"); then the core tests of the debug build under valgrind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
@@ -18,6 +18,8 @@ cmake --build --preset tsan --target print_tests printing_tests page_tests
 cmake --preset debug >/dev/null
 cmake --build --preset debug --target core_tests
 
-ctest --preset asan -LE load -j"$(nproc)"
+# On Wayland Qt loads Mesa's EGL driver, which leaks and is unloaded before LeakSanitizer
+# looks, so that its leaks cannot be told from the program's (label "wayland").
+ctest --preset asan -LE 'load|wayland' -j"$(nproc)"
 ctest --preset tsan -j"$(nproc)"
 valgrind --error-exitcode=1 --quiet build/debug/tests/core_tests --gtest_brief=1

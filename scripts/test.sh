@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds the debug build and runs the whole suite headless,
 # one test per core at a time: ctest starts what the tests need, an X server of each test's
-# own (Xvfb) where the screen's pixels are checked, Qt's offscreen platform elsewhere, and
-# the CUPS servers of the run's own to print through.
+# own (Xvfb) where the screen's pixels are checked, Qt's offscreen platform elsewhere, the
+# CUPS servers of the run's own to print through, and a headless weston and a D-Bus session
+# with its AT-SPI bus, of the run's own too, for the desktop tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 // The window on a real Wayland compositor, through Qt's own Wayland platform rather than
-// XWayland. scripts/desktop-test.sh runs it against a headless weston of its own.
+// XWayland: ctest runs it against the headless weston of its fixture "weston".
 namespace bbt {
 namespace {
 
@@ -31,7 +31,7 @@ TEST(OnWayland, DrawsTheChart)
 {
     auto form = OpenForm();
     Click(*form, "Command3");
-    // Headless weston, as desktop-test.sh starts it, has no renderer and so no screen to
+    // Headless weston, as the fixture starts it, has no renderer and so no screen to
     // read back: the window paints itself into an image instead.
     EXPECT_EQ(form->grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(GridColumn, Row38), Major)
         << "38.0 line";

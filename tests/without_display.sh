@@ -2,7 +2,9 @@
 # Starts PROGRAM where no display can be opened, as CASE describes: it must say so on one
 # line of standard error that names each display Qt tried and none it did not, print
 # nothing on standard output, and exit with status 1, not be killed by Qt's abort. In the
-# case "offscreen" it asks for a platform that needs no display, and must start.
+# case "offscreen" it asks for a platform that needs no display, and must start. In the case
+# "x_argument_beside_wayland" a Wayland compositor answers on the socket whose path
+# BBTCHART_WESTON_SOCKET holds.
 set -euo pipefail
 program=$1 case=$2
 # A user's runtime folder where no compositor has put its socket.
@@ -32,6 +34,11 @@ wayland_asked)
 x_argument)
     set=("${stale[@]}" QT_QPA_PLATFORM=wayland) arguments=(-platform xcb) named=("$X" '-platform is "xcb"')
     not=(Wayland) ;;
+# Qt's choice of platform is the user's: asked for X, it does not fall back to the compositor
+# that answers, and says that it has no X display.
+x_argument_beside_wayland)
+    set=(WAYLAND_DISPLAY="$BBTCHART_WESTON_SOCKET") arguments=(-platform xcb) named=() not=()
+    exactly='bbtchart: no display: cannot open X display (DISPLAY is not set); -platform is "xcb"' ;;
 offscreen)
     "$program" -platform offscreen >"$runtime/out" 2>"$runtime/err" &
     app=$!
@@ -56,6 +63,7 @@ echo "status $status: $line"
 [ "$status" -eq 1 ] || { echo "FAILED: exit status $status (128 and up: a signal)"; exit 1; }
 [ "$(wc -l <"$runtime/err")" -eq 1 ] && [[ "$line" == "bbtchart: no display: "* ]] \
     || { echo "FAILED: standard error is not one line that says there is no display"; exit 1; }
+[ -z "${exactly-}" ] || [ "$line" = "$exactly" ] || { echo "FAILED: the line is not: $exactly"; exit 1; }
 for text in "${named[@]}"; do
     [[ "$line" == *"$text"* ]] || { echo "FAILED: the line does not name $text"; exit 1; }
 done
