@@ -212,6 +212,21 @@ TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
     QImage shown = Shown(*form);
     EXPECT_EQ(shown.pixel(GridColumn, Row38), Major) << "38.0 line";
     EXPECT_EQ(shown.pixel(Day1Column, 100), Major) << "day 1 line";
+    // A screen reader's cell of a day lies over that day's line, the one line in its strip,
+    // as the screen shows it halfway between the 38.0 and 37.9 lines.
+    for (const auto &r : rows) {
+        if (r.row < 0)
+            continue;
+        const QRect global = table->cellAt(r.row, 0)->rect();
+        const QRect cell(form->mapFromGlobal(global.topLeft()), global.size());
+        QList<int> lines;
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            if (const QRgb pixel = shown.pixel(x, (800 + 75) / TwipsPerPixel); pixel == Major || pixel == Minor)
+                lines << x;
+        const int dayLine = (1000 + 200 * r.cells[0].toInt()) / TwipsPerPixel;
+        EXPECT_EQ(lines, QList<int>{dayLine})
+            << "the cell of day " << r.cells[0].toStdString() << " at " << cell.left() << " to " << cell.right();
+    }
     for (int day = 1; day < 31; ++day)
         EXPECT_TRUE(ColumnHas(shown, (1000 + 200 * day) / TwipsPerPixel + 7, Red)) << "curve right of day " << day;
     EXPECT_FALSE(ImageHas(shown, Pink));

@@ -17,9 +17,10 @@ namespace bbt {
 namespace {
 
 // The grid, from day 1 to day 31 and from 38.0 to 35.0 degrees, in twips: where the
-// element lies over the chart.
+// element lies over the chart, the lines at its far edges, a pixel wide, included.
 constexpr int GridLeft = XOrigin + DayPitch, GridTop = YTop;
-constexpr int GridWidth = (DayCount - 1) * DayPitch, GridHeight = YBottom - YTop;
+constexpr int EdgeLine = static_cast<int>(TwipsPerPixel);
+constexpr int GridWidth = (DayCount - 1) * DayPitch + EdgeLine, GridHeight = YBottom - YTop + EdgeLine;
 
 const std::array<QString, 3> ColumnHeaders{QStringLiteral("日"), QStringLiteral("体温"), QStringLiteral("チェック日")};
 constexpr int ColumnCount = static_cast<int>(ColumnHeaders.size());
