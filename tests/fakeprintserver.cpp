@@ -216,7 +216,6 @@ void FakePrintServer::Accept()
     link.client = client;
     if (m_behaviour != Behaviour::Silent && m_behaviour != Behaviour::Answers)
         link.server = ConnectTo(m_upstream);
-    std::lock_guard lock(m_mutex);
     m_links.push_back(std::move(link));
 }
 
@@ -329,7 +328,8 @@ std::string FakePrintServer::AnswerTo(std::string_view ippRequest)
             AddMedia(answer, printer);
         break;
     }
-    case IPP_OP_CREATE_JOB:
+    case IPP_OP_CREATE_JOB: {
+        const std::lock_guard lock(m_mutex);
         m_jobAttributes.clear();
         for (ipp_attribute_t *attribute = ippFirstAttribute(request); attribute; attribute = ippNextAttribute(request))
             if (ippGetGroupTag(attribute) == IPP_TAG_JOB) {
@@ -342,6 +342,7 @@ std::string FakePrintServer::AnswerTo(std::string_view ippRequest)
             ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_INTEGER, "job-id", printer.jobId);
         ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state", IPP_JSTATE_PENDING);
         break;
+    }
     case IPP_OP_SEND_DOCUMENT:
         ippSetStatusCode(answer, ipp_status_t(printer.documentStatus));
         m_jobIn = printer.documentStatus == IPP_STATUS_OK;
@@ -378,19 +379,15 @@ void FakePrintServer::Serve(std::stop_token stop)
     while (!stop.stop_requested()) {
         std::vector<pollfd> watched{{m_wake[0], POLLIN, 0}, {m_listener, POLLIN, 0}};
         std::vector<std::pair<std::size_t, bool>> owners; // link and side of each further entry
-        {
-            std::lock_guard lock(m_mutex);
-            for (std::size_t i = 0; m_behaviour != Behaviour::Silent && i < m_links.size(); ++i)
-                for (bool fromServer : {false, true})
-                    if (int fd = fromServer ? m_links[i].server : m_links[i].client; fd >= 0) {
-                        watched.push_back({fd, POLLIN, 0});
-                        owners.emplace_back(i, fromServer);
-                    }
-        }
+        for (std::size_t i = 0; m_behaviour != Behaviour::Silent && i < m_links.size(); ++i)
+            for (bool fromServer : {false, true})
+                if (int fd = fromServer ? m_links[i].server : m_links[i].client; fd >= 0) {
+                    watched.push_back({fd, POLLIN, 0});
+                    owners.emplace_back(i, fromServer);
+                }
         poll(watched.data(), watched.size(), NextWakeMs());
         if (watched[1].revents & POLLIN)
             Accept();
-        std::lock_guard lock(m_mutex);
         for (std::size_t i = 0; i < owners.size(); ++i)
             if (watched[i + 2].revents & (POLLIN | POLLHUP | POLLERR))
                 Relay(m_links[owners[i].first], owners[i].second);

@@ -90,7 +90,7 @@ private:
     bool m_jobIn = false;
     int m_listener = -1;
     int m_wake[2] = {-1, -1};
-    mutable std::mutex m_mutex; // the serving thread's links and what it was sent, for the test's thread
+    mutable std::mutex m_mutex; // guards m_jobAttributes, written by the serving thread
     std::vector<std::string> m_jobAttributes;
     std::vector<Link> m_links;
     std::jthread m_thread;

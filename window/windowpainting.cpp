@@ -88,13 +88,8 @@ void PaintCheckBox(QPainter &painter, const QCheckBox &box)
     PaintFramedRect(painter, indicator, Colour(box, QPalette::Base), Outline(box));
     switch (box.checkState()) {
     case Qt::Unchecked:
+    case Qt::PartiallyChecked: // the window's box takes two states only
         break;
-    case Qt::PartiallyChecked: {
-        QRectF dash(0, 0, indicator.width() * 0.6, indicator.height() * 0.15);
-        dash.moveCenter(QRectF(indicator).center());
-        painter.fillRect(dash, Colour(box, QPalette::Text));
-        break;
-    }
     case Qt::Checked:
         PaintTick(painter, indicator, Colour(box, QPalette::Text));
         break;
