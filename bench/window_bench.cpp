@@ -81,31 +81,31 @@ std::unique_ptr<Form1> FormWithSampleChart()
     return form;
 }
 
-// The window recorded for the printed page at a press of "印刷": all the window itself
-// spends on printing. 0: the sample month in the box.
-void BM_RecordPage(benchmark::State &state)
+// The picture of the window taken for the printed page at a press of "印刷": all the window
+// itself spends on printing. 0: the sample month in the box.
+void BM_TakePicture(benchmark::State &state)
 {
     const auto form = FormWithSampleChart();
     SetText(*form, static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(form->TakePicture());
 }
-BENCHMARK(BM_RecordPage)->Arg(0)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TakePicture)->Arg(0)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
-// That recording as the PDF document sent to an A4 printer of 600 dots an inch, as the
+// That picture as the PDF document sent to an A4 printer of 600 dots an inch, as the
 // print job renders it on its own thread.
-void BM_RenderRecordedPdf(benchmark::State &state)
+void BM_RenderPdf(benchmark::State &state)
 {
     const auto form = FormWithSampleChart();
-    const WindowPicture recording = form->TakePicture();
+    const WindowPicture picture = form->TakePicture();
     const PrinterPaper a4{"A4", 600, 210, 297, 4.2, 4.2, 4.2, 4.2};
     for (auto _ : state)
-        benchmark::DoNotOptimize(RenderPdf(recording, PageLayoutOf(a4), a4.resolution));
+        benchmark::DoNotOptimize(RenderPdf(picture, PageLayoutOf(a4), a4.resolution));
 }
-BENCHMARK(BM_RenderRecordedPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderPdf)->Unit(benchmark::kMillisecond);
 
-// From a press of "印刷" to the whole document in the hands of a local CUPS: the window
-// recorded, the printer's page asked for, the page rendered for it and sent. The queue
+// From a press of "印刷" to the whole document in the hands of a local CUPS: the window's
+// picture taken, the printer's paper asked for, the page rendered for it and sent. The queue
 // holds its jobs, so that nothing is printed; scripts/bench.sh starts that CUPS.
 void BM_PressToDocument(benchmark::State &state)
 {
@@ -116,15 +116,15 @@ void BM_PressToDocument(benchmark::State &state)
     qputenv("PRINTER", qgetenv("BBTCHART_BENCH_QUEUE"));
     const auto form = FormWithSampleChart();
     for (auto _ : state) {
-        const WindowPicture recording = form->TakePicture();
-        CupsClient server{std::stop_token()};
-        PrinterPaper page;
-        if (server.FindDefaultPrinter(page).problem != PrintProblem::None) {
-            state.SkipWithError("the print server did not give its page");
+        const WindowPicture picture = form->TakePicture();
+        CupsClient client{std::stop_token()};
+        PrinterPaper paper;
+        if (client.FindDefaultPrinter(paper).problem != PrintProblem::None) {
+            state.SkipWithError("the print server did not give its paper");
             return;
         }
-        const QByteArray pdf = RenderPdf(recording, PageLayoutOf(page), page.resolution);
-        if (server.Send(std::string_view(pdf.constData(), pdf.size()), "bench").problem != PrintProblem::None) {
+        const QByteArray pdf = RenderPdf(picture, PageLayoutOf(paper), paper.resolution);
+        if (client.Send(std::string_view(pdf.constData(), pdf.size()), "bench").problem != PrintProblem::None) {
             state.SkipWithError("the print server did not take the page");
             return;
         }

@@ -43,9 +43,9 @@ constexpr double LargestMarginShare = 0.25;
 // The resolutions printers have, in dots per inch.
 constexpr int LowestResolution = 72, HighestResolution = 9600;
 
-int KeepWaitingCallback(http_t *, void *server)
+int KeepWaitingCallback(http_t *, void *client)
 {
-    return static_cast<CupsClient *>(server)->KeepWaiting() ? 1 : 0;
+    return static_cast<CupsClient *>(client)->KeepWaiting() ? 1 : 0;
 }
 
 // libcups would otherwise ask on the terminal the program was started from, and wait there.

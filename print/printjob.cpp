@@ -20,18 +20,18 @@ namespace {
 
 PrintReport Run(std::stop_token stopFollowing, const std::string &title, const PrintJob::Render &render)
 {
-    CupsClient server(stopFollowing);
+    CupsClient client(stopFollowing);
     PrinterPaper paper;
-    if (PrintReport found = server.FindDefaultPrinter(paper); found.problem != PrintProblem::None)
+    if (PrintReport found = client.FindDefaultPrinter(paper); found.problem != PrintProblem::None)
         return found;
     const std::string pdf = render(paper);
     if (pdf.empty())
         return {PrintProblem::PageNotMade, paper.printer, ""};
-    if (PrintReport sent = server.Send(pdf, title); sent.problem != PrintProblem::None)
+    if (PrintReport sent = client.Send(pdf, title); sent.problem != PrintProblem::None)
         return sent;
     if (stopFollowing.stop_requested())
         return {};
-    return server.Follow(PrintJob::FollowLimit);
+    return client.Follow(PrintJob::FollowLimit);
 }
 
 } // namespace

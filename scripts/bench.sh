@@ -31,7 +31,7 @@ echo "DrawChart at 100 %: $(figure BM_DrawChart/100 3) us (goal: under 1000 us)"
 echo "Press to pixels, sample: $(figure BM_PressToPixels/0 3) ms (goal: under 16 ms); 1 MiB: $(figure BM_PressToPixels/1048576 3) ms (goal: under 50 ms)"
 echo "One typed character, 1 MiB against 1 KiB: $(ratio "$(figure BM_TypeInLargeText/1048576 3)" "$(figure BM_TypeInLargeText/1024 3)")x (goal: within 2x)"
 
-echo "Recording the window at a press of 印刷, sample: $(figure BM_RecordPage/0 3) ms (goal: under 16 ms)"
+echo "Taking the window's picture at a press of 印刷, sample: $(figure BM_TakePicture/0 3) ms (goal: under 16 ms)"
 echo "Press of 印刷 to the whole document at a local CUPS, sample: $(figure BM_PressToDocument/iterations:20 3) ms (goal: under 150 ms)"
 
 # Launch to the first visible window named 基礎体温表, in milliseconds; median of runs.

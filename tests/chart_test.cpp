@@ -168,16 +168,5 @@ TEST(TemperatureY, MapsTheGridBoundsAndBeyond)
         EXPECT_NEAR(TemperatureY(c.temperature), c.y, 1e-9) << c.temperature;
 }
 
-TEST(DrawChart, ExtremeReadingsLieOnTheAxisAndFarAboveTheWindow)
-{
-    DayTemperatureTable temperature{};
-    temperature[3] = 35.0;
-    temperature[4] = 42.0;
-    RecordingSurface surface;
-    DrawChart(surface, temperature, {}, false);
-    ASSERT_EQ(surface.calls.size(), GridLineCount + 1u);
-    EXPECT_EQ(surface.calls.back(), (Call{Call::Line, 1600, 5300, 1800, -5200, Red}));
-}
-
 } // namespace
 } // namespace bbt

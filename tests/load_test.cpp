@@ -102,28 +102,5 @@ TEST(UnderLoad, AKeystrokeCostsTheSameInSixteenMillionCharacters)
     EXPECT_LT(large, 4 * small);
 }
 
-// The title label is given only what it can show, so a title of megabytes costs a press no
-// more than a short title before the same megabytes of records.
-TEST(UnderLoad, AFiveMegabyteTitleCostsNoMoreThanAShortOne)
-{
-    // The first press only: pressing again with the same title changes no label.
-    const auto press = [](const QString &text) {
-        auto form = OpenForm();
-        Find<QPlainTextEdit>(*form, "Text1")->setPlainText(text);
-        return Fastest(1, [&] {
-            Click(*form, "Command3");
-            Shown(*form);
-        });
-    };
-    const QString records = RepeatedMonth(5 << 20);
-    const qint64 shortTitle = press(QStringLiteral("2002/08\r\n") + records);
-    QString title = records;
-    title.replace(u'\n', u' ');
-    const qint64 longTitle = press(title + QStringLiteral("\r\n05, 36.50, 0\r\n"));
-    std::cout << "a press with a short title " << shortTitle / 1000000 << " ms, with a 5 MB one " << longTitle / 1000000
-              << " ms: " << double(longTitle) / shortTitle << "x\n";
-    EXPECT_LT(longTitle, shortTitle);
-}
-
 } // namespace
 } // namespace bbt

@@ -120,17 +120,17 @@ TEST_P(PaperSizes, TakeTheWholeWindowAtTheTopLeft)
 
 // The window is 176 x 115 mm.
 INSTANTIATE_TEST_SUITE_P(
-    Pages, PaperSizes,
+    , PaperSizes,
     testing::Values(PaperSizeCase{"A4", QPageSize::A4, QMarginsF(4.2, 4.2, 4.2, 4.2), 1},
                     PaperSizeCase{"Letter", QPageSize::Letter, QMarginsF(6.35, 12.7, 6.35, 12.7), 1},
                     PaperSizeCase{"A5", QPageSize::A5, QMarginsF(4.2, 4.2, 4.2, 4.2), (148 - 8.4) / 175.95},
                     PaperSizeCase{"B5WithWideMargins", QPageSize::JisB5, QMarginsF(20, 25, 20, 25),
                                   (182 - 40) / 175.95}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testing::PrintToStringParamName());
 
-// The page recorded at the press keeps the text, the chart and the tick of that moment,
-// while a recording made later shows the window as it is then.
-TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
+// The picture taken at the press keeps the text, the chart and the tick of that moment,
+// while a picture taken later shows the window as it is then.
+TEST(PictureOnPage, KeepsTheWindowAsItWasTaken)
 {
     auto form = FormShowingCheckDays();
     const WindowPicture atThePress = form->TakePicture();
@@ -146,21 +146,21 @@ TEST(RecordedPage, KeepsTheWindowAsItWasRecorded)
     Click(*form, "Command3");
 
     const PrintedPage after = PageOf(PdfFor(atThePress, A4), *form);
-    const PrintedPage recordedLater = PageOf(PdfFor(form->TakePicture(), A4), *form);
+    const PrintedPage takenLater = PageOf(PdfFor(form->TakePicture(), A4), *form);
     ASSERT_FALSE(before.image.isNull());
     EXPECT_TRUE(after.image == before.image) << "the page changed with the window";
-    EXPECT_FALSE(recordedLater.image == before.image) << "a later recording missed the changes";
+    EXPECT_FALSE(takenLater.image == before.image) << "a later picture missed the changes";
 
     QRect tickTwips = Twips(ControlNamed("Check1"));
     tickTwips.setWidth(tickTwips.width() * 12 / 100);
     const auto tick = [tickTwips](const PrintedPage &page) { return InkIn(page.image, OnPage(page, tickTwips)); };
     EXPECT_GT(tick(after), 10) << "the tick of the press";
-    EXPECT_EQ(tick(recordedLater), 0) << "a tick the window no longer shows";
+    EXPECT_EQ(tick(takenLater), 0) << "a tick the window no longer shows";
 }
 
 // The page shows the window, not where the focus happens to be: the text cursor of a box
 // that has the focus at the press never reaches the paper.
-TEST(RecordedPage, ShowsNoTextCursor)
+TEST(PictureOnPage, ShowsNoTextCursor)
 {
     auto form = FormShowingCheckDays();
     form->activateWindow();
@@ -177,7 +177,7 @@ TEST(RecordedPage, ShowsNoTextCursor)
 }
 
 // However the user has sized the window, the page shows its client area at real size.
-TEST(RecordedPage, IsTheClientAreaHoweverTheWindowIsSized)
+TEST(PictureOnPage, IsTheClientAreaHoweverTheWindowIsSized)
 {
     for (const QSize size : {QSize(1280, 960), QSize(400, 300)}) {
         SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height() << " pixels");
@@ -191,13 +191,13 @@ TEST(RecordedPage, IsTheClientAreaHoweverTheWindowIsSized)
 
 // The print job renders the page on a thread of its own while the window goes on: the
 // fonts and the Japanese glyphs come out as on the window's thread.
-TEST(RecordedPage, RendersOffTheWindowsThreadAsOnIt)
+TEST(PictureOnPage, RendersOffTheWindowsThreadAsOnIt)
 {
     auto form = FormShowingCheckDays();
-    const WindowPicture recording = form->TakePicture();
+    const WindowPicture picture = form->TakePicture();
     QByteArray onOwnThread;
-    std::thread printJob([&onOwnThread, recording] { onOwnThread = PdfFor(recording, A4); });
-    const QByteArray onWindowThread = PdfFor(recording, A4); // at the same time
+    std::thread printJob([&onOwnThread, picture] { onOwnThread = PdfFor(picture, A4); });
+    const QByteArray onWindowThread = PdfFor(picture, A4); // at the same time
     printJob.join();
 
     ASSERT_FALSE(onOwnThread.isEmpty());
@@ -211,7 +211,7 @@ TEST(RecordedPage, RendersOffTheWindowsThreadAsOnIt)
 // Printed in grey, as most home and clinic printers print (CUPS's own IPP Everywhere printer
 // turns red into grey 130 and keeps the fine ruling's 150), the curve is the heaviest line on
 // the sheet: across a level stretch it carries at least twice the ink of a fine grid line.
-TEST(RecordedPage, CurveOutweighsTheRulingInGrey)
+TEST(PictureOnPage, CurveOutweighsTheRulingInGrey)
 {
     auto form = FormShowingCheckDays();
     const PrintedPage page = RenderedWindowPage(*form, 600);
@@ -234,25 +234,21 @@ TEST(RecordedPage, CurveOutweighsTheRulingInGrey)
 
 // Paper no printer has leaves no room for the window: no document is made, rather than a
 // blank page the user would take for the chart.
-class PaperWithoutRoom : public testing::TestWithParam<PrinterPaper> {};
-
-TEST_P(PaperWithoutRoom, MakesNoDocument)
+TEST(PaperWithoutRoom, MakesNoDocument)
 {
-    EXPECT_TRUE(PdfFor(FormShowingCheckDays()->TakePicture(), GetParam()).isEmpty());
+    const WindowPicture picture = FormShowingCheckDays()->TakePicture();
+    const struct {
+        const char *name;
+        PrinterPaper paper;
+    } cases[] = {
+        {"no size", {.width = 0, .length = 0}},
+        {"a negative size", {.width = -210, .length = -297}},
+        {"side margins over the width", {.left = 150, .right = 150}},
+        {"end margins over the length", {.top = 200, .bottom = 200}},
+    };
+    for (const auto &c : cases)
+        EXPECT_TRUE(PdfFor(picture, c.paper).isEmpty()) << c.name;
 }
-
-std::string PaperWithoutRoomName(const testing::TestParamInfo<PrinterPaper> &info)
-{
-    constexpr std::array names{"NoSize", "NegativeSize", "SideMarginsOverTheWidth", "EndMarginsOverTheLength"};
-    return names.at(info.index);
-}
-
-INSTANTIATE_TEST_SUITE_P(Pages, PaperWithoutRoom,
-                         testing::Values(PrinterPaper{.width = 0, .length = 0},
-                                         PrinterPaper{.width = -210, .length = -297},
-                                         PrinterPaper{.left = 150, .right = 150},
-                                         PrinterPaper{.top = 200, .bottom = 200}),
-                         PaperWithoutRoomName);
 
 } // namespace
 } // namespace bbt

@@ -62,7 +62,6 @@ TEST(PainterChartSurface, DrawsTheChartOnItsPixelsAtRealSize)
 TEST(PainterChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
 {
     const QImage image = DrawTestMonth(2.0);
-    ExpectThe38LineAtTwiceTheScale(image);
     ExpectPixels(image,
                  {{"major day 1 line, both columns", 159, 200, Major},
                   {"major day 1 line, second column", 160, 200, Major},

@@ -141,13 +141,6 @@ QString SampleAsShown()
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-void ExpectThe38LineAtTwiceTheScale(const QImage &image)
-{
-    EXPECT_EQ(image.pixel(GridColumnAtTwice, Row38AtTwice), Major) << "38.0 line, first device row";
-    EXPECT_EQ(image.pixel(GridColumnAtTwice, Row38AtTwice + 1), Major) << "38.0 line, second device row";
-    EXPECT_EQ(image.pixel(GridColumnAtTwice, Row38AtTwice + 2), White) << "just below it";
-}
-
 int RunWindowTests(int argc, char **argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

@@ -75,8 +75,6 @@ inline bool ColumnHas(const QImage &image, int column, QRgb colour)
     return BoundsIn(image, QRect(column, 0, 1, image.height()), [colour](QRgb pixel) { return pixel == colour; })
         .isValid();
 }
-// Checks that `image`, the chart at 200 %, shows the 38.0 line two device pixels wide.
-void ExpectThe38LineAtTwiceTheScale(const QImage &image);
 // The sample month as the text box shows it, lines ending in line feeds.
 QString SampleAsShown();
 
