@@ -26,7 +26,7 @@ std::ostream &operator<<(std::ostream &out, const Call &call)
                << int(call.colour.blue) << ')';
 }
 
-class RecordingSurface final : public ChartSurface {
+class LoggingSurface final : public ChartSurface {
 public:
     std::vector<Call> calls;
 
@@ -73,7 +73,7 @@ Month SampleMonth()
 
 TEST(DrawChart, EmptyTablesDrawTheGridAndNothingElse)
 {
-    RecordingSurface surface;
+    LoggingSurface surface;
     DrawChart(surface, {}, {}, true);
     ASSERT_EQ(surface.calls.size(), GridLineCount);
 
@@ -92,7 +92,7 @@ TEST(DrawChart, EmptyTablesDrawTheGridAndNothingElse)
 TEST(DrawChart, SampleMonthCurveBridgesDaysWithoutReading)
 {
     const Month month = SampleMonth();
-    RecordingSurface surface;
+    LoggingSurface surface;
     DrawChart(surface, month.temperature, month.flag, false);
 
     const std::vector<Call> curve = surface.Coloured(Red);
@@ -114,7 +114,7 @@ TEST(DrawChart, SampleMonthCurveBridgesDaysWithoutReading)
 TEST(DrawChart, CheckDayMarkersFollowTheSegmentEndingAtTheirDay)
 {
     const Month month = SampleMonth();
-    RecordingSurface surface;
+    LoggingSurface surface;
     DrawChart(surface, month.temperature, month.flag, true);
 
     std::vector<Call> boxes;
@@ -148,7 +148,7 @@ TEST(DrawChart, OnlyAFlagOfOneOnADayWithAReadingDrawsAMarker)
         DayFlagTable flag{};
         temperature[1] = c.temperature;
         flag[1] = c.flag;
-        RecordingSurface surface;
+        LoggingSurface surface;
         DrawChart(surface, temperature, flag, true);
         ASSERT_GE(surface.calls.size(), GridLineCount);
         const std::vector<Call> drawn(surface.calls.begin() + GridLineCount, surface.calls.end());

@@ -285,7 +285,7 @@ struct HostileCase {
     FakePrinter printer;
     PrintProblem problem;
     std::string reason;
-    PrinterPaper page; // the page the document is made for, where one is made
+    PrinterPaper paper; // the paper the document is made for, where one is made
     const char *chosen = nullptr; // LPDEST and PRINTER, or nullptr for unset
 };
 
@@ -305,8 +305,8 @@ TEST_P(HostileAnswers, AreCheckedAndToldAsTheyAre)
     std::optional<PrinterPaper> given;
     PrintJob job(
         "print test",
-        [&given](const PrinterPaper &page) {
-            given = page;
+        [&given](const PrinterPaper &paper) {
+            given = paper;
             return OnePagePdf();
         },
         [&promise](const PrintReport &outcome) { promise.set_value(outcome); });
@@ -320,10 +320,10 @@ TEST_P(HostileAnswers, AreCheckedAndToldAsTheyAre)
         EXPECT_EQ(report.printer, c.printer.name);
     }
     if (given) {
-        EXPECT_EQ(given->resolution, c.page.resolution);
-        EXPECT_EQ(std::tie(given->width, given->length), std::tie(c.page.width, c.page.length));
+        EXPECT_EQ(given->resolution, c.paper.resolution);
+        EXPECT_EQ(std::tie(given->width, given->length), std::tie(c.paper.width, c.paper.length));
         EXPECT_EQ(std::tie(given->left, given->top, given->right, given->bottom),
-                  std::tie(c.page.left, c.page.top, c.page.right, c.page.bottom));
+                  std::tie(c.paper.left, c.paper.top, c.paper.right, c.paper.bottom));
     }
     unsetenv("LPDEST");
 }
