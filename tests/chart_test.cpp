@@ -158,14 +158,26 @@ TEST(DrawChart, OnlyAFlagOfOneOnADayWithAReadingDrawsAMarker)
     }
 }
 
-TEST(TemperatureY, MapsTheGridBoundsAndBeyond)
+TEST(TemperatureY, MapsTheGrid)
 {
     const struct {
         double temperature;
         double y;
-    } cases[] = {{35.0, 5300}, {36.5, 3050}, {38.0, 800}, {42.0, -5200}};
+    } cases[] = {{36.5, 3050}, {38.0, 800}};
     for (const auto &c : cases)
         EXPECT_NEAR(TemperatureY(c.temperature), c.y, 1e-9) << c.temperature;
+}
+
+// The bottom axis and the highest reading read, which the surface clips far above the window.
+TEST(DrawChart, ExtremeReadingsLieOnTheAxisAndFarAboveTheWindow)
+{
+    DayTemperatureTable temperature{};
+    temperature[3] = 35.0;
+    temperature[4] = 42.0;
+    LoggingSurface surface;
+    DrawChart(surface, temperature, {}, false);
+    ASSERT_EQ(surface.calls.size(), GridLineCount + 1u);
+    EXPECT_EQ(surface.calls.back(), (Call{Call::Line, 1600, 5300, 1800, -5200, Red}));
 }
 
 } // namespace
