@@ -408,6 +408,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "client-error-document-format-not-supported",
                     A4},
         HostileCase{"JobAborted", {.jobState = IPP_JSTATE_ABORTED}, PrintProblem::Stopped, "", A4},
+        HostileCase{"JobCanceled", {.jobState = IPP_JSTATE_CANCELED}, PrintProblem::Stopped, "", A4},
         HostileCase{"Forbidden", {.createJobHttpStatus = 403}, PrintProblem::NeedsAuthentication, "", A4},
         HostileCase{"HeldUntilATime",
                     {.jobState = IPP_JSTATE_HELD, .holdUntil = "18:30:00"},
