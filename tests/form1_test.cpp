@@ -252,18 +252,6 @@ TEST(Form1, AGreyedCheckBoxDrawsNoMarkers)
     EXPECT_NE(Shown(*form).pixel(MarkerColumn(12), MarkerRow), Pink) << "no marker under check day 12";
 }
 
-TEST(Form1Controls, ChartLandsAtDeviceResolutionAtTwiceTheScale)
-{
-    auto form = OpenForm();
-    Click(*form, "Command3");
-    QImage image(form->size() * 2, QImage::Format_RGB32);
-    image.setDevicePixelRatio(2);
-    form->render(&image);
-    EXPECT_EQ(image.pixel(GridColumnAtTwice, Row38AtTwice), Major) << "38.0 line, first device row";
-    EXPECT_EQ(image.pixel(GridColumnAtTwice, Row38AtTwice + 1), Major) << "38.0 line, second device row";
-    EXPECT_EQ(image.pixel(GridColumnAtTwice, Row38AtTwice + 2), White) << "just below it";
-}
-
 // At the screen's own scale: the build runs it at 1.25 and 1.75 as well.
 TEST(Form1, GridIsRuledEvenlyOnTheScreen)
 {

@@ -63,7 +63,10 @@ TEST(PainterChartSurface, DrawsAtDeviceResolutionAtTwiceTheScale)
 {
     const QImage image = DrawTestMonth(2.0);
     ExpectPixels(image,
-                 {{"major day 1 line, both columns", 159, 200, Major},
+                 {{"38.0 line, first device row", GridColumnAtTwice, Row38AtTwice, Major},
+                  {"38.0 line, second device row", GridColumnAtTwice, Row38AtTwice + 1, Major},
+                  {"just below the 38.0 line", GridColumnAtTwice, Row38AtTwice + 2, White},
+                  {"major day 1 line, both columns", 159, 200, Major},
                   {"major day 1 line, second column", 160, 200, Major},
                   {"red curve", 280, 406, Red},
                   {"pink marker", 656, 702, Pink}});
