@@ -299,6 +299,10 @@ void Form1::Command1_Click()
 {
     const QString title = Label2->text().isEmpty() ? ApplicationTitle : Label2->text();
     WindowPicture picture = TakePicture();
+    // Disabled with the focus, the button would hand it on to the yellow box, where a second
+    // Space meant for "印刷" would type into the month; until the outcome, no control has it.
+    if (Command1->hasFocus())
+        Command1->clearFocus();
     Command1->setEnabled(false);
     m_printJob = std::make_unique<PrintJob>(
         title.toStdString(),
@@ -317,6 +321,8 @@ void Form1::PrintFinished(const PrintReport &report)
 {
     m_printJob.reset();
     Command1->setEnabled(true);
+    if (!focusWidget())
+        Command1->setFocus();
     const std::unique_ptr<QEventLoopLocker> programEndsAfter = std::move(m_programStaysForThePage);
     if (programEndsAfter && PageHandedOver(report.problem))
         return;
