@@ -418,12 +418,11 @@ PrintReport CupsClient::Failure(PrintProblem otherwise) const
         return {PrintProblem::ServerSilent, m_printer, ""};
     if (ServerLost())
         return {PrintProblem::ServerUnreachable, m_printer, ""};
-    const ipp_status_t status = m_status;
-    if (WantsAuthentication(status))
+    if (WantsAuthentication(m_status))
         return {PrintProblem::NeedsAuthentication, m_printer, ""};
-    if (status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS)
+    if (m_status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS)
         return {PrintProblem::Refusing, m_printer, m_statusMessage};
-    if (status == IPP_STATUS_ERROR_NOT_FOUND)
+    if (m_status == IPP_STATUS_ERROR_NOT_FOUND)
         return {PrintProblem::NoDefaultPrinter, m_printer, ""};
     // An answer that says success but lacks what was asked for has no reason worth telling.
     return {otherwise, m_printer, Succeeded() ? "" : m_statusMessage};
@@ -495,7 +494,6 @@ PrintReport CupsClient::Send(std::string_view pdf, const std::string &title)
     if (m_job <= 0)
         return Failure(PrintProblem::SendFailed);
 
-    const std::string resource = "/printers/" + m_printer;
     const bool written = Bounded([&] {
         http_status_t status
             = cupsStartDocument(m_http.get(), m_printer.c_str(), m_job, title.c_str(), CUPS_FORMAT_PDF, 1);

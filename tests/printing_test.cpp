@@ -123,15 +123,15 @@ protected:
     // Presses "印刷" and checks that the window answers at once, however the server does.
     void PressPrint(Form1 &form)
     {
-        Find<QPushButton>(form, "Command1")->setFocus();
+        auto *print = Find<QPushButton>(form, "Command1");
+        print->setFocus();
         QElapsedTimer answer;
         answer.start();
-        QTest::keyClick(Find<QPushButton>(form, "Command1"), Qt::Key_Space);
+        QTest::keyClick(print, Qt::Key_Space);
         const qint64 answerMs = answer.elapsed();
         std::cout << "the window answered " << answerMs << " ms after the press\n";
         EXPECT_LE(answerMs, 100);
-        EXPECT_FALSE(Find<QPushButton>(form, "Command1")->isEnabled())
-            << "印刷 looks pressable while the page is on its way";
+        EXPECT_FALSE(print->isEnabled()) << "印刷 looks pressable while the page is on its way";
         EXPECT_FALSE(Find<QPlainTextEdit>(form, "Text1")->hasFocus()) << "a second Space would type into the month";
     }
 

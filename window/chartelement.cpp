@@ -1,6 +1,7 @@
 #include "window/chartelement.h"
 
 #include "chart/chart.h"
+#include "paint/painterchartsurface.h"
 #include "paint/twips.h"
 
 #include <QAccessible>
@@ -19,7 +20,7 @@ namespace {
 // The grid, from day 1 to day 31 and from 38.0 to 35.0 degrees, in twips: where the
 // element lies over the chart, the lines at its far edges, a pixel wide, included.
 constexpr int GridLeft = XOrigin + DayPitch, GridTop = YTop;
-constexpr int EdgeLine = static_cast<int>(TwipsPerPixel);
+constexpr int EdgeLine = static_cast<int>(PainterChartSurface::LineTwips);
 constexpr int GridWidth = (DayCount - 1) * DayPitch + EdgeLine, GridHeight = YBottom - YTop + EdgeLine;
 
 const std::array<QString, 3> ColumnHeaders{QStringLiteral("日"), QStringLiteral("体温"), QStringLiteral("チェック日")};
