@@ -2,17 +2,8 @@
 # Starts the program on an X server of its own, as a user starts it from the menu: first
 # the start-up message and nothing else, then, after Return, the window at 665 x 433 pixels.
 set -euo pipefail
-program=$1
-scripts=$(dirname "$0")/../scripts
-source "$scripts/lib.sh"
-source "$scripts/privatex.sh"
-
-app=
-trap 'stop "$app"; stop_private_x' EXIT
-start_private_x
-export QT_QPA_PLATFORM=xcb
-"$program" 2>/dev/null &
-app=$!
+source "$(dirname "$0")/programonx.sh"
+run_program 2>/dev/null
 
 visible() { xdotool search --onlyvisible --name '基礎体温表' 2>/dev/null || true; }
 size_of() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | paste -sd x; }
