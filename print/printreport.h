@@ -13,6 +13,7 @@ enum class PrintProblem {
     Refusing, // the printer does not accept jobs
     NeedsAuthentication, // the printer takes jobs only from users who give a password
     PageNotMade, // no page could be made for the printer's paper
+    NoRoom, // the server has no room for the page: its disk is full, or the page too large
     SendFailed, // the server turned the job down for another reason
     Paused, // the page waits in the printer's queue until the printer is resumed
     Held, // the page waits in the queue until a time or until someone releases it
@@ -20,10 +21,6 @@ enum class PrintProblem {
     NotFollowed, // the server took the page, then could no longer be asked how it went
     Stopped, // the printer or its backend stopped, aborted or cancelled the job
 };
-
-// Whether the page reached the print server: then it may still print, or the server knows
-// why it did not.
-bool PageHandedOver(PrintProblem problem);
 
 struct PrintReport {
     PrintProblem problem = PrintProblem::None;

@@ -20,11 +20,16 @@ enum class Detail {
 };
 
 struct Outcome {
+    // Whether the page reached the print server: then it may still print, or the server
+    // knows why it did not.
+    bool handedOver;
     QMessageBox::Icon icon;
-    const char *words; // %1 the printer, %2 until when the page is held
+    const char *words; // %1 the printer, %2 until when the page is held; none for a page printed
     const char *unnamed = nullptr; // the words where the report names no printer, if other
     Detail detail = Detail::None;
 };
+
+constexpr auto Warning = QMessageBox::Warning, Information = QMessageBox::Information;
 
 // Every outcome, as the user reads it. Only failures warn: a page that waits, or whose end
 // was not seen, may still print.
@@ -32,47 +37,50 @@ Outcome OutcomeOf(PrintProblem problem)
 {
     switch (problem) {
     case PrintProblem::None:
-        return {QMessageBox::NoIcon, ""};
+        return {true, QMessageBox::NoIcon, nullptr};
     case PrintProblem::NoDefaultPrinter:
-        return {QMessageBox::Warning, "印刷できませんでした。既定のプリンター「%1」が見つかりません。",
+        return {false, Warning, "印刷できませんでした。既定のプリンター「%1」が見つかりません。",
                 "印刷できませんでした。既定のプリンターが設定されていません。"};
     case PrintProblem::ServerUnreachable:
-        return {QMessageBox::Warning, "印刷できませんでした。印刷サーバーに接続できません。", nullptr, Detail::Reason};
+        return {false, Warning, "印刷できませんでした。印刷サーバーに接続できません。", nullptr, Detail::Reason};
     case PrintProblem::ServerSilent:
-        return {QMessageBox::Warning, "印刷できませんでした。印刷サーバーが応答しません。"};
+        return {false, Warning, "印刷できませんでした。印刷サーバーが応答しません。"};
     case PrintProblem::Refusing:
-        return {QMessageBox::Warning, "印刷できませんでした。プリンター「%1」は印刷を受け付けていません。", nullptr,
+        return {false, Warning, "印刷できませんでした。プリンター「%1」は印刷を受け付けていません。", nullptr,
                 Detail::Reason};
     case PrintProblem::NeedsAuthentication:
-        return {QMessageBox::Warning,
+        return {false, Warning,
                 "印刷できませんでした。プリンター「%1」で印刷するには認証（ユーザー名とパスワード）が必要です。"};
     case PrintProblem::PageNotMade:
-        return {QMessageBox::Warning,
-                "印刷できませんでした。プリンター「%1」の用紙に合わせたページを作れませんでした。"};
+        return {false, Warning, "印刷できませんでした。プリンター「%1」の用紙に合わせたページを作れませんでした。"};
+    case PrintProblem::NoRoom:
+        return {false, Warning,
+                "印刷できませんでした。印刷サーバーにページを置く空きがありません。サーバーのディスクに空きを作って"
+                "から、もう一度印刷してください。"};
     case PrintProblem::SendFailed:
-        return {QMessageBox::Warning, "印刷できませんでした。プリンター「%1」への送信に失敗しました。", nullptr,
-                Detail::Reason};
+        return {false, Warning, "印刷できませんでした。プリンター「%1」への送信に失敗しました。",
+                "印刷できませんでした。印刷サーバーへの送信に失敗しました。", Detail::Reason};
     case PrintProblem::Paused:
         return {
-            QMessageBox::Information,
+            true, Information,
             "プリンター「%1」は一時停止しています。ページは印刷待ちの列にあり、プリンターが再開されると印刷されます。",
             nullptr, Detail::Reason};
     case PrintProblem::Held:
-        return {QMessageBox::Information,
+        return {true, Information,
                 "ページはプリンター「%1」の印刷待ちの列で保留されています%2。保留が解除されると印刷されます。", nullptr,
                 Detail::HeldUntil};
     case PrintProblem::HeldForAuthentication:
-        return {QMessageBox::Information,
+        return {true, Information,
                 "ページはプリンター「%1」の印刷待ちの列で保留されています。印刷するには認証"
                 "（ユーザー名とパスワード）が必要です。"};
     case PrintProblem::NotFollowed:
-        return {QMessageBox::Information,
+        return {true, Information,
                 "ページはプリンター「%1」に送りましたが、その後の様子を印刷サーバーから確かめられませんでした。"};
     case PrintProblem::Stopped:
-        return {QMessageBox::Warning, "印刷できませんでした。プリンター「%1」が印刷を中止しました。", nullptr,
-                Detail::Reason};
+        return {true, Warning, "印刷できませんでした。プリンター「%1」が印刷を中止しました。", nullptr, Detail::Reason};
     }
-    return {QMessageBox::NoIcon, ""};
+    // A value no case names, whatever it came from, is a page not known to have printed.
+    return {false, Warning, "印刷できませんでした。"};
 }
 
 // A printer's name on one line, its reason on five: what a message box can hold.
@@ -133,36 +141,34 @@ QString Filled(const char *words, const QString &printer, const QString &until)
     return text;
 }
 
-QString PrintMessage(const PrintReport &report)
+QString PrintMessage(const PrintReport &report, const Outcome &outcome)
 {
-    const Outcome outcome = OutcomeOf(report.problem);
     const QString printer = Shortened(QString::fromStdString(report.printer), NameLines, NameLength);
     const char *words = printer.isEmpty() && outcome.unnamed ? outcome.unnamed : outcome.words;
-    switch (outcome.detail) {
-    case Detail::None:
-        return Filled(words, printer, {});
-    case Detail::Reason: {
-        const QString text = Filled(words, printer, {});
-        const QString reason = QString::fromStdString(report.reason).trimmed();
-        return reason.isEmpty() ? text : text + u'\n' + Shortened(reason, ReasonLines, ReasonLength);
-    }
-    case Detail::HeldUntil:
-        return Filled(words, printer, HeldUntil(report.reason));
-    }
-    return {};
+    const QString until = outcome.detail == Detail::HeldUntil ? HeldUntil(report.reason) : QString();
+    const QString text = Filled(words, printer, until);
+    const QString reason = QString::fromStdString(report.reason).trimmed();
+    if (outcome.detail != Detail::Reason || reason.isEmpty())
+        return text;
+    return text + u'\n' + Shortened(reason, ReasonLines, ReasonLength);
 }
 
 } // namespace
 
+bool PageHandedOver(PrintProblem problem)
+{
+    return OutcomeOf(problem).handedOver;
+}
+
 std::unique_ptr<QMessageBox> PrintMessageBox(const PrintReport &report, const QString &title, QWidget *parent)
 {
-    const QString text = PrintMessage(report);
-    if (text.isEmpty())
+    const Outcome outcome = OutcomeOf(report.problem);
+    if (!outcome.words)
         return nullptr;
-    auto box = std::make_unique<QMessageBox>(OutcomeOf(report.problem).icon, title, QString(), QMessageBox::Ok, parent);
+    auto box = std::make_unique<QMessageBox>(outcome.icon, title, QString(), QMessageBox::Ok, parent);
     box->setObjectName(QStringLiteral("PrintMessage"));
     box->setTextFormat(Qt::PlainText);
-    box->setText(text);
+    box->setText(PrintMessage(report, outcome));
     return box;
 }
 
