@@ -39,14 +39,16 @@ int ConnectTo(const std::string &path)
     return -1;
 }
 
-void WriteAll(int fd, std::string_view bytes)
+// Whether all of `bytes` went out.
+bool WriteAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         const ssize_t written = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (written <= 0)
-            return;
+            return false;
         bytes.remove_prefix(std::size_t(written));
     }
+    return true;
 }
 
 // The headers of the HTTP request at the front of `received`, lower-cased, once they are
@@ -120,6 +122,21 @@ std::string Encoded(ipp_t *ipp)
     return bytes;
 }
 
+// An answer that goes on until the client stops reading it, as fast as the client reads.
+void AnswerWithoutEnd(int client, Endless endless)
+{
+    const bool fields = endless == Endless::Fields;
+    const std::string line = fields ? "Allow: GET, POST\r\n" : "8000\r\n" + std::string(0x8000, '\x01') + "\r\n";
+    std::string again;
+    while (again.size() < 0x10000)
+        again += line;
+    if (!WriteAll(client,
+                  fields ? "HTTP/1.1 200 OK\r\n"
+                         : "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nTransfer-Encoding: chunked\r\n\r\n"))
+        return;
+    while (WriteAll(client, again)) {}
+}
+
 std::string HttpAnswer(int status, std::string_view body)
 {
     return "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Refused")
@@ -144,6 +161,29 @@ void AddMedia(ipp_t *answer, const FakePrinter &printer)
 }
 
 } // namespace
+
+void AddPrinterAttributes(ipp_t *answer, const FakePrinter &printer, bool paused)
+{
+    ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state",
+                  paused ? IPP_PSTATE_STOPPED : IPP_PSTATE_IDLE);
+    ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_TEXT, "printer-state-message", nullptr, printer.stateMessage.c_str());
+    ippAddBoolean(answer, IPP_TAG_PRINTER, "printer-is-accepting-jobs", printer.accepting);
+    if (printer.describesResolution)
+        ippAddResolution(answer, IPP_TAG_PRINTER, "printer-resolution-default",
+                         printer.perCentimetre ? IPP_RES_PER_CM : IPP_RES_PER_INCH, printer.resolution,
+                         printer.resolution);
+    if (printer.describesMedia)
+        AddMedia(answer, printer);
+}
+
+void AddJobAttributes(ipp_t *answer, const FakePrinter &printer)
+{
+    ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state",
+                  printer.pausedOnceTheJobIsIn ? IPP_JSTATE_PENDING : printer.jobState);
+    ippAddString(answer, IPP_TAG_JOB, IPP_TAG_KEYWORD, "job-state-reasons", nullptr, "none");
+    if (!printer.holdUntil.empty())
+        ippAddString(answer, IPP_TAG_JOB, IPP_TAG_KEYWORD, "job-hold-until", nullptr, printer.holdUntil.c_str());
+}
 
 FakePrintServer::FakePrintServer(Behaviour behaviour, std::string path, std::string upstream,
                                  std::chrono::milliseconds delay)
@@ -296,11 +336,32 @@ void FakePrintServer::Answer(Link &link)
             return;
         link.request.erase(0, request->second);
         link.continued = false;
-        WriteAll(link.client, AnswerTo(request->first));
+        const auto [operation, answer] = AnswerTo(request->first);
+        if (operation != IPP_OP_GET_PRINTER_ATTRIBUTES)
+            WriteAll(link.client, answer);
+        else if (m_printer.endless != Endless::No)
+            AnswerWithoutEnd(link.client, m_printer.endless);
+        else
+            AnswerInPieces(link, answer);
     }
 }
 
-std::string FakePrintServer::AnswerTo(std::string_view ippRequest)
+// Three pieces `piecesApart` apart, broken where the printer says; one where it says none.
+void FakePrintServer::AnswerInPieces(Link &link, const std::string &answer)
+{
+    const std::size_t body = answer.find("\r\n\r\n") + 4;
+    std::size_t breaks[2] = {answer.size(), answer.size()};
+    if (m_printer.breaks == Breaks::InTheFields)
+        breaks[0] = 8, breaks[1] = answer.find("\r\n") + 6; // "HTTP/1.1| 200 OK\r\nCont|ent-Type…"
+    else if (m_printer.breaks == Breaks::InTheBody)
+        breaks[0] = body + 5, breaks[1] = body + (answer.size() - body) / 2;
+    const auto now = Clock::now();
+    link.toClient.push_back({now, answer.substr(0, breaks[0])});
+    link.toClient.push_back({now + m_printer.piecesApart, answer.substr(breaks[0], breaks[1] - breaks[0])});
+    link.toClient.push_back({now + 2 * m_printer.piecesApart, answer.substr(breaks[1])});
+}
+
+std::pair<int, std::string> FakePrintServer::AnswerTo(std::string_view ippRequest)
 {
     ipp_t *request = ParsedIpp(ippRequest);
     ipp_t *answer = ippNewResponse(request);
@@ -313,21 +374,9 @@ std::string FakePrintServer::AnswerTo(std::string_view ippRequest)
         else
             ippSetStatusCode(answer, IPP_STATUS_ERROR_NOT_FOUND);
         break;
-    case IPP_OP_GET_PRINTER_ATTRIBUTES: {
-        const bool paused = printer.pausedOnceTheJobIsIn && m_jobIn;
-        ippAddInteger(answer, IPP_TAG_PRINTER, IPP_TAG_ENUM, "printer-state",
-                      paused ? IPP_PSTATE_STOPPED : IPP_PSTATE_IDLE);
-        ippAddString(answer, IPP_TAG_PRINTER, IPP_TAG_TEXT, "printer-state-message", nullptr,
-                     printer.stateMessage.c_str());
-        ippAddBoolean(answer, IPP_TAG_PRINTER, "printer-is-accepting-jobs", printer.accepting);
-        if (printer.describesResolution)
-            ippAddResolution(answer, IPP_TAG_PRINTER, "printer-resolution-default",
-                             printer.perCentimetre ? IPP_RES_PER_CM : IPP_RES_PER_INCH, printer.resolution,
-                             printer.resolution);
-        if (printer.describesMedia)
-            AddMedia(answer, printer);
+    case IPP_OP_GET_PRINTER_ATTRIBUTES:
+        AddPrinterAttributes(answer, printer, printer.pausedOnceTheJobIsIn && m_jobIn);
         break;
-    }
     case IPP_OP_CREATE_JOB: {
         const std::lock_guard lock(m_mutex);
         m_jobAttributes.clear();
@@ -344,23 +393,21 @@ std::string FakePrintServer::AnswerTo(std::string_view ippRequest)
         break;
     }
     case IPP_OP_SEND_DOCUMENT:
+        httpStatus = printer.documentHttpStatus;
         ippSetStatusCode(answer, ipp_status_t(printer.documentStatus));
-        m_jobIn = printer.documentStatus == IPP_STATUS_OK;
+        m_jobIn = printer.documentStatus == IPP_STATUS_OK && httpStatus == 200;
         break;
     case IPP_OP_GET_JOB_ATTRIBUTES:
-        ippAddInteger(answer, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state",
-                      printer.pausedOnceTheJobIsIn ? IPP_JSTATE_PENDING : printer.jobState);
-        ippAddString(answer, IPP_TAG_JOB, IPP_TAG_KEYWORD, "job-state-reasons", nullptr, "none");
-        if (!printer.holdUntil.empty())
-            ippAddString(answer, IPP_TAG_JOB, IPP_TAG_KEYWORD, "job-hold-until", nullptr, printer.holdUntil.c_str());
+        AddJobAttributes(answer, printer);
         break;
     default:
         ippSetStatusCode(answer, IPP_STATUS_ERROR_OPERATION_NOT_SUPPORTED);
     }
     const std::string answerBytes = httpStatus == 200 ? Encoded(answer) : std::string();
+    const int operation = ippGetOperation(request);
     ippDelete(request);
     ippDelete(answer);
-    return HttpAnswer(httpStatus, answerBytes);
+    return {operation, HttpAnswer(httpStatus, answerBytes)};
 }
 
 int FakePrintServer::NextWakeMs() const

@@ -8,11 +8,27 @@
 #include <thread>
 #include <vector>
 
+#include <cups/ipp.h>
+
 // Print servers on a bad day, on Unix sockets of the test's own: one that takes
 // connections and never says a word, proxies in front of a real CUPS server that pass
 // its answers on late, a byte at a time, or not at all once the page has gone through,
 // and a server that answers for a printer of its own as a broken or hostile one does.
 namespace bbt::printtest {
+
+// Where the answering fake breaks its answers to Get-Printer-Attributes into three pieces.
+enum class Breaks {
+    None,
+    InTheFields, // in the status line and in a field
+    InTheBody, // twice in the IPP message
+};
+
+// How the answering fake answers Get-Printer-Attributes where it never ends, at full speed.
+enum class Endless {
+    No,
+    Fields, // a field, again and again, after the status line
+    Body, // IPP bytes, chunk after chunk
+};
 
 // What the answering fake says of its one printer. Lengths in hundredths of a millimetre,
 // states and statuses as IPP numbers them.
@@ -27,13 +43,22 @@ struct FakePrinter {
     bool describesResolution = true;
     int resolution = 600;
     bool perCentimetre = false;
+    Breaks breaks = Breaks::None;
+    std::chrono::milliseconds piecesApart{};
+    Endless endless = Endless::No;
     int createJobHttpStatus = 200; // an HTTP answer in place of the IPP one
+    int documentHttpStatus = 200;
     int jobId = 7; // 0: the job's number is left out
     int documentStatus = 0; // successful-ok
     int jobState = 9; // completed
     std::string holdUntil{};
     bool pausedOnceTheJobIsIn = false;
 };
+
+// What the answering fake says of `printer` in its answers to Get-Printer-Attributes, and of
+// its job in those to Get-Job-Attributes, added to `answer`.
+void AddPrinterAttributes(ipp_t *answer, const FakePrinter &printer, bool paused = false);
+void AddJobAttributes(ipp_t *answer, const FakePrinter &printer);
 
 enum class Behaviour {
     Silent, // takes every connection, reads nothing, answers nothing
@@ -80,7 +105,9 @@ private:
     void Relay(Link &link, bool fromServer);
     void Deliver(Link &link);
     void Answer(Link &link);
-    std::string AnswerTo(std::string_view ippRequest);
+    // The HTTP answer to an IPP request, and the request's operation.
+    std::pair<int, std::string> AnswerTo(std::string_view ippRequest);
+    void AnswerInPieces(Link &link, const std::string &answer);
     int NextWakeMs() const;
 
     Behaviour m_behaviour;

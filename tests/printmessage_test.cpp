@@ -26,45 +26,66 @@ std::string Lines(int count)
 
 const std::string ThreeThousandLines = Lines(3000);
 
-// How the words of an outcome are put together: which printer they name, the printer's
-// reason on a line of its own, until when a page is held, all as plain text and cut to
-// what a box holds. The words themselves are the table's, in the README.
+// Every outcome, one row at least each: whether the page reached the server, its icon (only a
+// page that did not print warns), the words that make it that outcome; and how they are put
+// together: which printer they name, the printer's reason on a line of its own, until when a
+// page is held, all as plain text and cut to what a box holds.
 struct MessageCase {
     const char *name;
     PrintReport report;
     std::string part; // of the text; empty where nothing is told
     QMessageBox::Icon icon = QMessageBox::Warning;
+    bool handedOver = false;
 };
 
-constexpr auto Information = QMessageBox::Information;
+constexpr auto Warning = QMessageBox::Warning, Information = QMessageBox::Information;
 using P = PrintProblem;
 
 const MessageCase Cases[] = {
-    {"Printed", {P::None, "PDF", ""}, ""},
+    {"Printed", {P::None, "PDF", ""}, "", QMessageBox::NoIcon, true},
     {"NoPrinterNamed", {P::NoDefaultPrinter, "", ""}, "既定のプリンターが設定されていません。"},
     {"NamedPrinterMissing", {P::NoDefaultPrinter, "Gone", ""}, "既定のプリンター「Gone」が見つかりません。"},
+    {"NoServer", {P::ServerUnreachable, "", ""}, "印刷できませんでした。印刷サーバーに接続できません。"},
+    {"ServerSilent", {P::ServerSilent, "", ""}, "印刷できませんでした。印刷サーバーが応答しません。"},
     {"TheReasonOnALineOfItsOwn", {P::Refusing, "Q", "out of paper"}, "受け付けていません。\nout of paper"},
+    {"WantsAPassword", {P::NeedsAuthentication, "Q", ""}, "印刷できませんでした。プリンター「Q」で印刷するには認証"},
+    {"PageNotMade", {P::PageNotMade, "Q", ""}, "「Q」の用紙に合わせたページを作れませんでした。"},
+    {"NoRoomOnTheServer", {P::NoRoom, "Q", ""}, "印刷できませんでした。印刷サーバーにページを置く空きがありません。"},
+    {"SendFailedWithTheServersReason",
+     {P::SendFailed, "Q", "500 Internal Server Error"},
+     "「Q」への送信に失敗しました。\n500 Internal Server Error"},
+    {"SendFailedToNoPrinter", {P::SendFailed, "", ""}, "印刷できませんでした。印刷サーバーへの送信に失敗しました。"},
     {"AWaitingPageInforms",
      {P::Paused, "Q", "paused by the office"},
      "再開されると印刷されます。\npaused by the office",
-     Information},
-    {"HeldIndefinitely", {P::Held, "Q", "indefinite"}, "保留されています。", Information},
-    {"HeldUntilNight", {P::Held, "Q", "night"}, "保留されています（夜間まで）。", Information},
-    {"HeldUntilATimeOnTheLocalClock", {P::Held, "Q", "18:30:00"}, "保留されています（3:30まで）。", Information},
+     Information,
+     true},
+    {"HeldIndefinitely", {P::Held, "Q", "indefinite"}, "保留されています。", Information, true},
+    {"HeldUntilNight", {P::Held, "Q", "night"}, "保留されています（夜間まで）。", Information, true},
+    {"HeldUntilATimeOnTheLocalClock", {P::Held, "Q", "18:30:00"}, "保留されています（3:30まで）。", Information, true},
+    {"HeldForAPassword", {P::HeldForAuthentication, "Q", ""}, "保留されています。印刷するには認証", Information, true},
+    {"SentNotFollowed",
+     {P::NotFollowed, "Q", ""},
+     "「Q」に送りましたが、その後の様子を印刷サーバーから確かめられませんでした。",
+     Information,
+     true},
     // What the print system says is shown as it is, and no more of it than a box holds.
     {"MarkupInTheNameAndTheReason",
      {P::Refusing, "<h2>Q", "<img src=\"/dev/zero\">"},
      "「<h2>Q」は印刷を受け付けていません。\n<img src=\"/dev/zero\">"},
     {"AReasonOfThreeThousandLines",
      {P::Stopped, "Q", ThreeThousandLines},
-     "中止しました。\nreason 1\nreason 2\nreason 3\nreason 4\nreason 5…"},
-    {"AReasonEndingInALineBreak", {P::Stopped, "Q", "jammed\r\n"}, "中止しました。\njammed"},
+     "印刷できませんでした。プリンター「Q」が印刷を中止しました。\nreason 1\nreason 2\nreason 3\nreason 4\nreason 5…",
+     Warning,
+     true},
+    {"AReasonEndingInALineBreak", {P::Stopped, "Q", "jammed\r\n"}, "中止しました。\njammed", Warning, true},
     {"AReasonOnOneLongLine", {P::Refusing, "Q", std::string(1000, 'x')}, "\n" + std::string(300, 'x') + "…"},
     {"ANameOnTwoLines", {P::Refusing, "Q\nR", ""}, "「Q…」"},
     {"APlaceholderInTheName",
      {P::Held, "%2", "night"},
      "「%2」の印刷待ちの列で保留されています（夜間まで）。",
-     Information},
+     Information,
+     true},
 };
 
 class PrintMessage : public testing::TestWithParam<MessageCase> {};
@@ -72,6 +93,7 @@ class PrintMessage : public testing::TestWithParam<MessageCase> {};
 TEST_P(PrintMessage, PutsTheOutcomeInPlainWords)
 {
     const MessageCase &c = GetParam();
+    EXPECT_EQ(PageHandedOver(c.report.problem), c.handedOver);
     const auto box = PrintMessageBox(c.report, QStringLiteral("基礎体温表"), nullptr);
     if (c.part.empty()) {
         EXPECT_EQ(box, nullptr) << "a printed page is told";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/chartsurface.h"
+#include "print/printreport.h"
 
 #include <algorithm>
 #include <iterator>
@@ -125,3 +126,34 @@ void PrintTo(const Row &row, std::ostream *out)
 }
 
 } // namespace bbt::facts
+
+namespace bbt {
+
+// A failing row names the outcome it met; an outcome without its name here fails the build.
+inline void PrintTo(PrintProblem problem, std::ostream *out)
+{
+#define BBT_NAMED(value)                                                                                               \
+    case PrintProblem::value:                                                                                          \
+        *out << #value;                                                                                                \
+        return;
+    switch (problem) {
+        BBT_NAMED(None)
+        BBT_NAMED(NoDefaultPrinter)
+        BBT_NAMED(ServerUnreachable)
+        BBT_NAMED(ServerSilent)
+        BBT_NAMED(Refusing)
+        BBT_NAMED(NeedsAuthentication)
+        BBT_NAMED(PageNotMade)
+        BBT_NAMED(NoRoom)
+        BBT_NAMED(SendFailed)
+        BBT_NAMED(Paused)
+        BBT_NAMED(Held)
+        BBT_NAMED(HeldForAuthentication)
+        BBT_NAMED(NotFollowed)
+        BBT_NAMED(Stopped)
+    }
+#undef BBT_NAMED
+    *out << "PrintProblem(" << int(problem) << ')';
+}
+
+} // namespace bbt
