@@ -128,12 +128,25 @@ PrintReport CupsClient::Send(std::string_view pdf, const std::string &title)
     ippAddBoolean(send.get(), IPP_TAG_OPERATION, "last-document", 1);
     const auto [stage, sent] = m_connection.Send(send.get(), "/printers/" + m_printer, pdf);
     // Once every byte of the page went out, only an answer that never came leaves it
-    // unknown whether the server kept it; a no is a page that will not print.
-    if (!sent.Succeeded())
+    // unknown whether the server kept it; a no is a page that will not print, and its job,
+    // left without a document, would wait in the queue until the server gives it up.
+    if (!sent.Succeeded()) {
+        if (sent.heard == IppAnswer::Heard::Answered)
+            CancelJob();
         return FailureOf(sent, stage, PrintProblem::SendFailed, m_printer);
+    }
     if (m_printerState.stopped)
         return {PrintProblem::Paused, m_printer, m_printerState.message};
     return {};
+}
+
+void CupsClient::CancelJob()
+{
+    const Ipp cancel(ippNewRequest(IPP_OP_CANCEL_JOB));
+    ippAddString(cancel.get(), IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri().c_str());
+    ippAddInteger(cancel.get(), IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", m_job);
+    ippAddString(cancel.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    m_connection.Ask(cancel.get());
 }
 
 // The page is drawn upright, one to a sheet, at real size, for the paper the printer said it

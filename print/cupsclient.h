@@ -36,6 +36,8 @@ private:
     // The user's choice, else the server's default; a report where the server could not say.
     std::optional<PrintReport> FindDefaultPrinterName();
     void AddWhatThePageNeeds(ipp_t *request) const;
+    // Takes the job created back out of the queue, whatever the server answers.
+    void CancelJob();
     std::string PrinterUri() const;
     // Waits `interval`; false when following was stopped first.
     bool PauseUnlessStopped(std::chrono::milliseconds interval);

@@ -7,10 +7,11 @@ PrivateCupsDirs=()
 PrivateCupsPids=()
 
 # Starts cupsd in the folder given, or in a new one, left in StartedCupsDir; its socket is
-# the folder's cups.sock, its process id in the folder's file pid.
+# the folder's cups.sock, its process id in the folder's file pid. With a size, its spool is
+# a tmpfs of that size, mounted in a mount namespace of cupsd's own.
 StartedCupsDir=
 start_cupsd() {
-    local dir=${1:-}
+    local dir=${1:-} spool_size=${2:-}
     if [ -z "$dir" ]; then dir=$(mktemp -d /tmp/bbtchart-cups.XXXXXX); else mkdir -p "$dir"; fi
     chmod 755 "$dir"
     mkdir -p "$dir"/{spool,cache,state,log,tmp,ppd}
@@ -61,10 +62,14 @@ CONF
     # Not through as_root: its process id must be cupsd's (or sudo's) own, to stop it by. Its
     # output goes to its log, so that whoever started it, a CTest fixture too, need not wait
     # for it to end.
+    local launch=(cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf")
+    [ -z "$spool_size" ] || launch=(unshare -m --propagation private
+        sh -c 'mount -t tmpfs -o size="$1",mode=0710 tmpfs "$2" && shift 2 && exec "$@"' sh "$spool_size" "$dir/spool"
+        "${launch[@]}")
     if [ "$(id -u)" -eq 0 ]; then
-        cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" </dev/null >"$dir/log/cupsd" 2>&1 &
+        "${launch[@]}" </dev/null >"$dir/log/cupsd" 2>&1 &
     else
-        sudo cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" </dev/null >"$dir/log/cupsd" 2>&1 &
+        sudo "${launch[@]}" </dev/null >"$dir/log/cupsd" 2>&1 &
     fi
     echo $! >"$dir/pid"
     PrivateCupsPids+=($!)
@@ -130,6 +135,18 @@ add_failing_queues() {
     lpadmin -p Landscape -o orientation-requested-default=4
     lpadmin -p TwoUp -o number-up-default=2
     lpadmin -p SwitchedOff -v ipp://127.0.0.1:1/ipp/print
+}
+
+# Starts a server, in the folder given, whose spool has no room for a page (16 KiB), with one
+# queue, Full; where it cannot, says why in the folder's file why-not.
+start_full_spool_cups() {
+    local dir=$1
+    if ! start_cupsd "$dir" 16k; then
+        echo "cupsd with a tmpfs for its spool did not start: $(tail -n 1 "$dir/log/cupsd")" >"$dir/why-not"
+        return 0
+    fi
+    # No driver: lpadmin would send it through the spool.
+    CUPS_SERVER="$dir/cups.sock" lpadmin -p Full -E -v file:///dev/null
 }
 
 stop_private_cups() {

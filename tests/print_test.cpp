@@ -174,7 +174,7 @@ TEST_P(PrintCases, TellTheTruthOnce)
     ASSERT_EQ(outcome.wait_for(60s), std::future_status::ready) << "no report within a minute";
     const PrintReport report = outcome.get();
     const auto seconds = std::chrono::duration<double>(Clock::now() - pressed).count();
-    std::cout << c.name << ": problem " << int(report.problem) << " after " << seconds << " s; printer \""
+    std::cout << c.name << ": " << testing::PrintToString(report.problem) << " after " << seconds << " s; printer \""
               << report.printer << "\", reason \"" << report.reason << "\"\n";
 
     EXPECT_EQ(report.problem, c.problem);
@@ -194,6 +194,9 @@ TEST_P(PrintCases, TellTheTruthOnce)
         for (auto deadline = Clock::now() + 30s; CompletedJobs(queue) == completedBefore && Clock::now() < deadline;)
             std::this_thread::sleep_for(250ms);
         EXPECT_EQ(CompletedJobs(queue), completedBefore + 1) << "CUPS did not print the page once";
+    }
+    if (c.server == Server::FullSpool) {
+        EXPECT_EQ(Lines("lpstat -o " + queue + " 2>&1"), std::vector<std::string>{}) << "a job left in the queue";
     }
     if (c.problem == PrintProblem::Held || c.problem == PrintProblem::HeldForAuthentication)
         Lines("CUPS_SERVER=" + RunCups + " cancel -a " + queue + " 2>&1");

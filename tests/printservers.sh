@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The print servers of a test run, as CTest's fixture starts and stops them, in FOLDER: the
 # main one (main/cups.sock) with a PDF printer as its default and the queues that misbehave,
-# and one with no printer at all (empty/cups.sock). The build names the folder, so that the
+# one with no printer at all (empty/cups.sock), and one whose spool is full (full/cups.sock). The build names the folder, so that the
 # tests know the sockets before the servers start; a start first stops what an earlier run
 # left there.
 set -euo pipefail
@@ -39,7 +39,8 @@ start)
     echo "NextJobId $(($(date +%s) % 1000000 * 1000 + 1))" >"$folder/main/cache/job.cache"
     start_private_cups "$folder/main" || { cat "$folder/main/log/"* >&2; exit 1; }
     start_cupsd "$folder/empty" || { cat "$folder/empty/log/"* >&2; exit 1; }
-    echo "print servers on $folder/main/cups.sock and $folder/empty/cups.sock"
+    start_full_spool_cups "$folder/full"
+    echo "print servers on $folder/main/cups.sock, $folder/empty/cups.sock and $folder/full/cups.sock"
     ;;
 stop) stop_servers ;;
 *) echo "usage: $0 start|stop FOLDER" >&2; exit 2 ;;
