@@ -4,7 +4,7 @@ namespace bbt {
 
 namespace {
 
-bool WantsAuthentication(ipp_status_t status)
+bool WantsAuthentication(int status)
 {
     switch (status) {
     case IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED:
@@ -18,7 +18,7 @@ bool WantsAuthentication(ipp_status_t status)
 }
 
 // The problem an HTTP status names, where it names one of its own.
-PrintProblem ProblemOf(http_status_t status, PrintProblem otherwise)
+PrintProblem ProblemOfHttp(int status, PrintProblem otherwise)
 {
     switch (status) {
     case HTTP_STATUS_UNAUTHORIZED:
@@ -37,7 +37,7 @@ PrintProblem ProblemOf(http_status_t status, PrintProblem otherwise)
 }
 
 // The problem an IPP status names, where it names one of its own.
-PrintProblem ProblemOf(ipp_status_t status, PrintProblem otherwise)
+PrintProblem ProblemOfIpp(int status, PrintProblem otherwise)
 {
     if (WantsAuthentication(status))
         return PrintProblem::NeedsAuthentication;
@@ -87,8 +87,8 @@ PrintReport FailureOf(const IppAnswer &answer, PageStage stage, PrintProblem oth
     // An answer that says success but lacks what was asked for has no reason worth telling.
     if (answer.Succeeded())
         return {otherwise, printer, ""};
-    const PrintProblem problem
-        = answer.http != HTTP_STATUS_OK ? ProblemOf(answer.http, otherwise) : ProblemOf(answer.status, otherwise);
+    const PrintProblem problem = answer.http != HTTP_STATUS_OK ? ProblemOfHttp(answer.http, otherwise)
+                                                               : ProblemOfIpp(answer.status, otherwise);
     return {problem, printer, ToldWithReason(problem) ? answer.reason : ""};
 }
 

@@ -24,11 +24,12 @@ struct IppAnswer {
         Lost, // no connection, or it broke before the answer
     };
     Heard heard = Heard::Lost;
-    // Where the request ended in HTTP rather than IPP (401, 413, 500…), its status; OK where
-    // there is an IPP message.
-    http_status_t http = HTTP_STATUS_OK;
+    // Where the request ended in HTTP rather than IPP (401, 413, 500…), its status as the
+    // server sent it; OK where there is an IPP message.
+    int http = HTTP_STATUS_OK;
     Ipp message{}; // where the server gave one
-    ipp_status_t status = IPP_STATUS_OK; // the message's
+    // The message's, as the server sent it: any 16-bit number, not only those IPP names.
+    int status = IPP_STATUS_OK;
     std::string reason{}; // the server's own words: its status-message, or its HTTP status
 
     bool Succeeded() const;

@@ -1,5 +1,7 @@
 #include "print/ippconnection.h"
 
+#include "print/ippreaders.h"
+
 #include <cups/cups.h>
 
 #include <algorithm>
@@ -39,16 +41,6 @@ const char *DeclinePassword(const char *, http_t *, const char *, const char *, 
 std::chrono::milliseconds Left(Clock::time_point deadline)
 {
     return std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-}
-
-// An IPP message held in memory, read as libcups reads one from the connection.
-ssize_t ReadFromMemory(void *source, ipp_uchar_t *buffer, size_t wanted)
-{
-    auto *left = static_cast<std::string_view *>(source);
-    const std::size_t taken = std::min(wanted, left->size());
-    std::copy_n(left->data(), taken, buffer);
-    left->remove_prefix(taken);
-    return ssize_t(taken);
 }
 
 // The addresses of the print server's host, looked up on a thread of their own: a lookup
@@ -229,15 +221,14 @@ IppAnswer IppConnection::ReadAnswer()
         return Unanswered();
     if (body.size() > LargestAnswer)
         return {IppAnswer::Heard::Unreadable};
-    Ipp message{ippNew()};
-    std::string_view unread = body;
-    if (ippReadIO(&unread, ReadFromMemory, 1, nullptr, message.get()) != IPP_STATE_DATA)
+    Ipp message = IppMessageOf(body);
+    if (!message)
         return httpError(http) != 0 ? Unanswered() : IppAnswer{IppAnswer::Heard::Unreadable};
     IppAnswer answer{IppAnswer::Heard::Answered};
     answer.status = ippGetStatusCode(message.get());
     ipp_attribute_t *words = ippFindAttribute(message.get(), "status-message", IPP_TAG_TEXT);
     const char *reason = words ? ippGetString(words, 0, nullptr) : nullptr;
-    answer.reason = reason && *reason ? reason : ippErrorString(answer.status);
+    answer.reason = reason && *reason ? reason : ippErrorString(ipp_status_t(answer.status));
     answer.message = std::move(message);
     return answer;
 }

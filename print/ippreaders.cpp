@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string_view>
 #include <tuple>
 #include <utility>
@@ -101,10 +102,16 @@ std::optional<int> ResolutionOf(ipp_t *attributes)
     if (!attribute)
         return std::nullopt;
     int vertical = 0;
-    ipp_res_t units = IPP_RES_PER_INCH;
+    ipp_res_t units{};
     const int horizontal = ippGetResolution(attribute, 0, &vertical, &units);
+    // The server's byte for the units may be any, not only one IPP names: read as a number.
+    int unitsSaid = 0;
+    static_assert(sizeof unitsSaid == sizeof units);
+    std::memcpy(&unitsSaid, &units, sizeof units);
+    if (unitsSaid != IPP_RES_PER_INCH && unitsSaid != IPP_RES_PER_CM)
+        return std::nullopt;
     // In floating point: a server's number of dots per centimetre may be any int.
-    const double dpi = units == IPP_RES_PER_CM ? horizontal * 2.54 : horizontal;
+    const double dpi = unitsSaid == IPP_RES_PER_CM ? horizontal * 2.54 : horizontal;
     if (dpi >= LowestResolution && dpi <= HighestResolution)
         return int(std::lround(dpi));
     return std::nullopt;
@@ -119,7 +126,25 @@ std::string StopReason(ipp_t *job, ipp_t *printer)
     return StringOf(printer, "printer-state-message");
 }
 
+// An IPP message held in memory, read as libcups reads one from the connection.
+ssize_t ReadFromMemory(void *source, ipp_uchar_t *buffer, size_t wanted)
+{
+    auto *left = static_cast<std::string_view *>(source);
+    const std::size_t taken = std::min(wanted, left->size());
+    std::copy_n(left->data(), taken, buffer);
+    left->remove_prefix(taken);
+    return ssize_t(taken);
+}
+
 } // namespace
+
+Ipp IppMessageOf(std::string_view bytes)
+{
+    Ipp message(ippNew());
+    if (ippReadIO(&bytes, ReadFromMemory, 1, nullptr, message.get()) != IPP_STATE_DATA)
+        return nullptr;
+    return message;
+}
 
 std::string DefaultPrinterOf(ipp_t *answer)
 {

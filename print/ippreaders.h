@@ -1,9 +1,11 @@
 #pragma once
 
+#include "print/ippanswer.h"
 #include "print/printreport.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <cups/ipp.h>
 
@@ -13,6 +15,10 @@ namespace bbt {
 // the network may send any bytes, so nothing here believes what it reads without a check: a
 // paper, margin or resolution no real printer has is left at the program's own (A4 at 600
 // dpi), a missing attribute or one of the wrong type counts as not said.
+
+// The IPP message at the start of `bytes`, read as libcups reads one from a connection; none
+// where they hold no whole message.
+Ipp IppMessageOf(std::string_view bytes);
 
 // The name of the printer a CUPS-Get-Default answer names, without its instance
 // ("printer/instance"); empty where it names none.
