@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace bbt {
 
@@ -119,9 +121,17 @@ void IppConnection::Watch(std::stop_token stop)
             continue;
         if (stop.stop_requested())
             return;
-        // Only the socket is shut, never libcups's connection: its reads then end at once.
+        // Only the socket is touched, never libcups's connection: shut, it wakes libcups's wait;
+        // replaced by /dev/null, it gives libcups nothing more of what the server had already
+        // sent, so that its reading ends at once. The number stays open, so nothing else can be
+        // given it in between.
         m_cutOff = true;
-        shutdown(httpGetFd(m_http.get()), SHUT_RDWR);
+        const int socket = httpGetFd(m_http.get());
+        shutdown(socket, SHUT_RDWR);
+        if (const int nothing = open("/dev/null", O_RDWR | O_CLOEXEC); nothing >= 0) {
+            dup3(nothing, socket, O_CLOEXEC);
+            close(nothing);
+        }
         m_watchDeadline.reset();
     }
 }
