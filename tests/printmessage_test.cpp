@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -185,10 +186,14 @@ TEST_P(KeepingThePage, WritesThePageWholeOrTellsWhy)
 {
     const KeepCase &c = GetParam();
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    // A home of the test's own, its Documents where they are without user-dirs.dirs, and the
+    // save dialog's settings in it too (Qt finds their folder once a run).
     const QTemporaryDir home;
-    const QByteArray homeBefore = qgetenv("HOME");
+    const QString config = home.filePath(QStringLiteral(".config"));
+    const QByteArray homeBefore = qgetenv("HOME"), configBefore = qgetenv("XDG_CONFIG_HOME");
     qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toLocal8Bit()); // no user-dirs.dirs
+    qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
     QLocale::setDefault(QLocale(QString::fromUtf8(c.locale)));
     QByteArray fullDisk;
     const auto restore = qScopeGuard([&] {
@@ -196,6 +201,7 @@ TEST_P(KeepingThePage, WritesThePageWholeOrTellsWhy)
             umount2(fullDisk.constData(), MNT_DETACH);
         QLocale::setDefault(QLocale::system());
         qputenv("HOME", homeBefore);
+        configBefore.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", configBefore);
     });
     const QString name = QStringLiteral("2002-08 サンプル.pdf");
     const QDir documents(home.filePath(QStringLiteral("Documents")));
