@@ -293,8 +293,9 @@ void Form1::Text1_Change()
 
 // The page is the window as it stands at the press, "印刷" as it was pressed; the job
 // renders it for the printer's paper on its own thread, and its one report comes back to
-// the window's thread. Until then "印刷" cannot be pressed, and says so. The job is named
-// after the chart, so that the queue tells one month from another.
+// the window's thread with the page, to be kept as a PDF where it did not print. Until then
+// "印刷" cannot be pressed, and says so. The job is named after the chart, so that the queue
+// tells one month from another.
 void Form1::Command1_Click()
 {
     const QString title = Label2->text().isEmpty() ? ApplicationTitle : Label2->text();

@@ -91,8 +91,8 @@ bool OffersPdf(PrintProblem problem)
     return OutcomeOf(problem).icon == QMessageBox::Warning;
 }
 
-// A printer's name on one line, its reason on five, a path of a few lines' length: what a
-// message box can hold.
+// A printer's name on one line, its reason on five, a path on one line of 300 characters:
+// what a message box can hold.
 constexpr int NameLines = 1, ReasonLines = 5;
 constexpr qsizetype NameLength = 80, ReasonLength = 300, PathLength = 300;
 
@@ -177,6 +177,8 @@ QString PrintMessage(const PrintReport &report)
     return {};
 }
 
+// A box of plain text; where `offersPdf`, with "PDFとして保存…" beside OK, which stays the
+// default and what Esc presses.
 std::unique_ptr<QMessageBox> MessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
                                         bool offersPdf, QWidget *parent)
 {
