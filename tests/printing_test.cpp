@@ -183,6 +183,7 @@ TEST_F(Printing, ARefusedPageIsToldOverTheWindowAndChangesNothing)
     EXPECT_TRUE(box->text.contains(QStringLiteral("Refusing"))) << box->text.toStdString();
     EXPECT_TRUE(box->text.contains(QStringLiteral("out of paper, refilled tomorrow"))) << box->text.toStdString();
     EXPECT_EQ(box->icon, QMessageBox::Warning);
+    EXPECT_TRUE(box->buttons.testFlag(QMessageBox::Save)) << "the page is not offered as a PDF";
     EXPECT_TRUE(Find<QPushButton>(*form, "Command1")->isEnabled()) << "印刷 stays unpressable after the outcome";
     EXPECT_EQ(form->focusWidget(), Find<QPushButton>(*form, "Command1")) << "the focus is not back on 印刷";
     EXPECT_TRUE(WindowState(*form) == before) << "printing changed the window";
@@ -312,6 +313,7 @@ TEST_P(ClosingWhilePrinting, HidesTheWindowAtOnceAndNeverDropsThePageWithoutAWor
         EXPECT_FALSE(box->formWasVisible);
         EXPECT_TRUE(box->text.startsWith(QStringLiteral("印刷できませんでした。"))) << box->text.toStdString();
         EXPECT_EQ(box->icon, QMessageBox::Warning);
+        EXPECT_TRUE(box->buttons.testFlag(QMessageBox::Save)) << "the page is not offered as a PDF";
     }
 }
 

@@ -293,12 +293,13 @@ void Form1::Text1_Change()
 
 // The page is the window as it stands at the press, "印刷" as it was pressed; the job
 // renders it for the printer's paper on its own thread, and its one report comes back to
-// the window's thread. Until then "印刷" cannot be pressed, and says so. The job is named
-// after the chart, so that the queue tells one month from another.
+// the window's thread with the page, to be kept as a PDF where it did not print. Until then
+// "印刷" cannot be pressed, and says so. The job is named after the chart, so that the queue
+// tells one month from another.
 void Form1::Command1_Click()
 {
     const QString title = Label2->text().isEmpty() ? ApplicationTitle : Label2->text();
-    WindowPicture picture = TakePicture();
+    const PressedPage page{TakePicture(), title};
     // Disabled with the focus, the button would hand it on to the yellow box, where a second
     // Space meant for "印刷" would type into the month; until the outcome, no control has it.
     if (Command1->hasFocus())
@@ -306,18 +307,20 @@ void Form1::Command1_Click()
     Command1->setEnabled(false);
     m_printJob = std::make_unique<PrintJob>(
         title.toStdString(),
-        [picture = std::move(picture)](const PrinterPaper &paper) {
+        // Each a copy of its own, the picture's data shared: whichever argument is made
+        // first, neither is moved from.
+        [picture = page.picture](const PrinterPaper &paper) {
             return RenderPdf(picture, PageLayoutOf(paper), paper.resolution).toStdString();
         },
-        [this](const PrintReport &report) {
+        [this, page](const PrintReport &report) {
             QMetaObject::invokeMethod(
-                this, [this, report] { PrintFinished(report); }, Qt::QueuedConnection);
+                this, [this, report, page] { PrintFinished(report, page); }, Qt::QueuedConnection);
         });
 }
 
 // With the window gone, only a page that never reached the server is worth a word, in a
-// box of its own; the program ends when the box does.
-void Form1::PrintFinished(const PrintReport &report)
+// box of its own; the program ends when the box, and any saving of the page, are done.
+void Form1::PrintFinished(const PrintReport &report, const PressedPage &page)
 {
     m_printJob.reset();
     Command1->setEnabled(true);
@@ -326,8 +329,7 @@ void Form1::PrintFinished(const PrintReport &report)
     const std::unique_ptr<QEventLoopLocker> programEndsAfter = std::move(m_programStaysForThePage);
     if (programEndsAfter && PageHandedOver(report.problem))
         return;
-    if (const auto box = PrintMessageBox(report, ApplicationTitle, programEndsAfter ? nullptr : this))
-        box->exec();
+    TellPrintOutcome(report, page, ApplicationTitle, programEndsAfter ? nullptr : this);
 }
 
 // The window goes at once; a page pressed before is still handed to the print server, the

@@ -23,6 +23,7 @@ class QPushButton;
 namespace bbt {
 
 class ChartElement;
+struct PressedPage;
 
 // The tool's one window: the yellow box the month is pasted into, the three buttons, the
 // title and axis labels, and the client area the chart is drawn on. The client area's
@@ -54,7 +55,7 @@ private:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
-    void PrintFinished(const PrintReport &report);
+    void PrintFinished(const PrintReport &report, const PressedPage &page);
 
     QPushButton *Command1 = nullptr;
     QPlainTextEdit *Text1 = nullptr;

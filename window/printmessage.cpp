@@ -1,7 +1,16 @@
 #include "window/printmessage.h"
 
+#include "paint/pagerendering.h"
+
 #include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QString>
 #include <QTimeZone>
 
@@ -83,9 +92,25 @@ Outcome OutcomeOf(PrintProblem problem)
     return {false, Warning, "印刷できませんでした。"};
 }
 
-// A printer's name on one line, its reason on five: what a message box can hold.
+// Where the message says the page did not print, it offers to keep the page as a PDF: a
+// page that waits, or whose end was not seen, may still print.
+bool OffersPdf(PrintProblem problem)
+{
+    return OutcomeOf(problem).icon == QMessageBox::Warning;
+}
+
+// A printer's name on one line, its reason on five, a path on one line of 300 characters:
+// what a message box can hold.
 constexpr int NameLines = 1, ReasonLines = 5;
-constexpr qsizetype NameLength = 80, ReasonLength = 300;
+constexpr qsizetype NameLength = 80, ReasonLength = 300, PathLength = 300;
+
+// What Linux's file systems hold of a name, in bytes of UTF-8.
+constexpr qsizetype FileNameBytes = 255;
+const QString PdfSuffix = QStringLiteral(".pdf");
+
+// Characters a file name cannot hold here, or on the memory sticks and shared folders of
+// other systems the PDF may be kept on, besides the control characters.
+const QString NotInFileNames = QStringLiteral("/\\:*?\"<>|");
 
 // At most `lines` lines and `length` characters of `text`, a cut marked with "…". A
 // surrogate pair is never cut in half.
@@ -153,6 +178,60 @@ QString PrintMessage(const PrintReport &report, const Outcome &outcome)
     return text + u'\n' + Shortened(reason, ReasonLines, ReasonLength);
 }
 
+// A box of plain text; where `offersPdf`, with "PDFとして保存…" beside OK, which stays the
+// default and what Esc presses.
+std::unique_ptr<QMessageBox> MessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+                                        bool offersPdf, QWidget *parent)
+{
+    auto box = std::make_unique<QMessageBox>(icon, title, QString(), QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("PrintMessage"));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    if (offersPdf) {
+        box->addButton(QMessageBox::Save)->setText(QStringLiteral("&PDFとして保存…"));
+        box->setDefaultButton(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Ok);
+    }
+    return box;
+}
+
+// Why the page could not be kept at `path`, offering to keep it elsewhere.
+std::unique_ptr<QMessageBox> NotKeptBox(const QString &path, const QString &reason, const QString &title,
+                                        QWidget *parent)
+{
+    const QString text = QStringLiteral("PDFを保存できませんでした。\n%1\n%2")
+                             .arg(Shortened(path, NameLines, PathLength), Shortened(reason, ReasonLines, ReasonLength));
+    return MessageBox(QMessageBox::Warning, title, text, true, parent);
+}
+
+// The user's Documents folder, or the home folder where there is none.
+QString DocumentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+// Writes `pdf` to `path` whole or not at all: a file replaced stays as it was until the new
+// one is complete. Returns why it could not, or nothing.
+QString Written(const QByteArray &pdf, const QString &path)
+{
+    if (pdf.isEmpty())
+        return QStringLiteral("ページを作れませんでした。");
+    QSaveFile file(path);
+    // Unbuffered: Qt 6.4's QSaveFile loses an error of writing out its buffer, and would put
+    // a file cut short in the place of the one it replaces.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    // A disk that fills up takes part of a write, and tells why only at the next.
+    for (qint64 done = 0; done < pdf.size();) {
+        const qint64 written = file.write(pdf.constData() + done, pdf.size() - done);
+        if (written <= 0)
+            return file.errorString();
+        done += written;
+    }
+    return file.commit() ? QString() : file.errorString();
+}
+
 } // namespace
 
 bool PageHandedOver(PrintProblem problem)
@@ -165,11 +244,39 @@ std::unique_ptr<QMessageBox> PrintMessageBox(const PrintReport &report, const QS
     const Outcome outcome = OutcomeOf(report.problem);
     if (!outcome.words)
         return nullptr;
-    auto box = std::make_unique<QMessageBox>(outcome.icon, title, QString(), QMessageBox::Ok, parent);
-    box->setObjectName(QStringLiteral("PrintMessage"));
-    box->setTextFormat(Qt::PlainText);
-    box->setText(PrintMessage(report, outcome));
-    return box;
+    return MessageBox(outcome.icon, title, PrintMessage(report, outcome), OffersPdf(report.problem), parent);
+}
+
+void TellPrintOutcome(const PrintReport &report, const PressedPage &page, const QString &title, QWidget *parent)
+{
+    std::unique_ptr<QMessageBox> box = PrintMessageBox(report, title, parent);
+    QString path = QDir(DocumentsFolder()).filePath(PdfFileName(page.title, title));
+    while (box && box->exec() == QMessageBox::Save) {
+        const QString chosen = QFileDialog::getSaveFileName(parent, QStringLiteral("PDFとして保存"), path,
+                                                            QStringLiteral("PDF (*.pdf)"));
+        if (chosen.isEmpty())
+            continue; // back to the message, the page still kept
+        const QString reason
+            = Written(RenderPdfToKeep(page.picture, page.title, QLocale().measurementSystem()), chosen);
+        if (reason.isEmpty())
+            return;
+        path = chosen;
+        box = NotKeptBox(chosen, reason, title, parent);
+    }
+}
+
+QString PdfFileName(const QString &title, const QString &untitled)
+{
+    QString name = title;
+    for (QChar &c : name)
+        if (c.category() == QChar::Other_Control || NotInFileNames.contains(c))
+            c = u'-';
+    name = name.trimmed();
+    if (name.isEmpty())
+        name = untitled;
+    while (name.toUtf8().size() + PdfSuffix.size() > FileNameBytes)
+        name.chop(name.size() > 1 && name.back().isLowSurrogate() ? 2 : 1);
+    return name.trimmed() + PdfSuffix;
 }
 
 } // namespace bbt
