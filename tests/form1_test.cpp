@@ -210,8 +210,6 @@ TEST(Form1, DrawsTheSampleThenAddsCheckDayMarkersOnTop)
     }
 
     QImage shown = Shown(*form);
-    EXPECT_EQ(shown.pixel(GridColumn, Row38), Major) << "38.0 line";
-    EXPECT_EQ(shown.pixel(Day1Column, 100), Major) << "day 1 line";
     // A screen reader's cell of a day lies over that day's line, the one line in its strip,
     // as the screen shows it halfway between the 38.0 and 37.9 lines.
     for (const auto &r : rows) {

@@ -37,7 +37,8 @@ inline constexpr unsigned Yellow = Rgb(255, 255, 192); // the text box's ground
 inline constexpr int GridColumn = 100; // 1500 twips, between the lines of days 2 and 3
 inline constexpr int Row38 = 53; // the 38.0 line, 800 twips
 inline constexpr int Day1Column = 80; // the line of day 1, 1200 twips
-inline constexpr int MarkerRow = 351; // inside the check days' boxes, 5250 to 5350 twips
+// Inside the check days' boxes, 5250 to 5350 twips, where the 35.0 line runs under them.
+inline constexpr int MarkerRow = 353;
 // A column a little left of the line of `day`, inside its box (200 twips wide).
 constexpr int MarkerColumn(int day)
 {
