@@ -112,7 +112,7 @@ TEST(ChartLayer, PictureFollowsTheDevicePixelRatio)
     ChartLayer layer(LayerSize);
     Draw(layer, Grid);
     EXPECT_EQ(layer.Image(1.0).size(), LayerSize);
-    EXPECT_EQ(layer.Image(1.0).pixel(GridColumn, Row38), Major);
+    EXPECT_EQ(Pixel(layer.Image(1.0).pixel(GridColumn, Row38)), Major);
     EXPECT_EQ(layer.Image(2.0).size(), LayerSize * 2);
     EXPECT_EQ(layer.Image(1.5).size(), QSize(998, 650)) << "rounded up to whole device pixels";
 }
