@@ -6,7 +6,6 @@
 #include "record/recordreader.h"
 #include "window/windowpainting.h"
 
-#include <QString>
 #include <QWidget>
 
 #include <array>
@@ -65,7 +64,6 @@ private:
     QCheckBox *Check1 = nullptr;
     ChartElement *m_chartElement = nullptr;
 
-    QString LineSeparator;
     DayTemperatureTable DayTemperature{};
     DayFlagTable DayFlag{};
     NumberLocale m_locale;
