@@ -348,11 +348,6 @@ WindowPicture Form1::TakePicture() const
     return PaintWindowPicture(*this, QSizeF(ClientWidth, ClientHeight), m_chartLayer);
 }
 
-bool Form1::RenderPage(QPagedPaintDevice &device) const
-{
-    return RenderOnPage(TakePicture(), device);
-}
-
 // An ordinary edit, so that Ctrl+Z brings the month back; the focus goes to the box, where
 // that Ctrl+Z and the next paste land.
 void Form1::Command2_Click()

@@ -15,7 +15,6 @@ class QCheckBox;
 class QEventLoopLocker;
 class QLabel;
 class QPageLayout;
-class QPagedPaintDevice;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -38,8 +37,6 @@ public:
 
     // The picture of the window as it stands, for the printed page.
     WindowPicture TakePicture() const;
-    // Renders the window as it stands on a page of `device`, as "印刷" sends it.
-    bool RenderPage(QPagedPaintDevice &device) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
