@@ -343,7 +343,7 @@ void Form1::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-WindowPicture Form1::TakePicture() const
+WindowPicture Form1::TakePicture()
 {
     return PaintWindowPicture(*this, QSizeF(ClientWidth, ClientHeight), m_chartLayer);
 }

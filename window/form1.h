@@ -35,8 +35,10 @@ public:
     explicit Form1(const NumberLocale &locale, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // The picture of the window as it stands, for the printed page.
-    WindowPicture TakePicture() const;
+    // The picture of the window as it stands, for the printed page. While it paints the
+    // text box it makes the box one that cannot be typed in, so that the text cursor stays
+    // off the page, and gives the box its interaction flags back after.
+    WindowPicture TakePicture();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
