@@ -7,7 +7,8 @@ namespace bbt {
 
 // The month chart: a fixed grid of 0.1 degree levels from 35.0 to 38.0 degrees against
 // days 1 to 31, the temperature curve through the days with a reading, and a marker
-// box under every check day. The geometry never adapts to the data or the window.
+// box under every check day with a reading; a check day without one has no marker. The
+// geometry never adapts to the data or the window.
 
 // clang-format off
 inline constexpr int XOrigin = 1000;  // x of day 0; no line is drawn there
@@ -29,8 +30,8 @@ double DayX(int day);
 // y of the temperature `temperature` in degrees; above the grid beyond 38.0.
 double TemperatureY(double temperature);
 
-// Draws the grid, the curve and, when `showCheckDays` holds, the check-day markers over
-// whatever the surface already shows; nothing is erased first.
+// Draws the grid, the curve and, when `showCheckDays` holds, the markers of the check days
+// with a reading over whatever the surface already shows; nothing is erased first.
 void DrawChart(ChartSurface &surface, const DayTemperatureTable &DayTemperature, const DayFlagTable &DayFlag,
                bool showCheckDays);
 

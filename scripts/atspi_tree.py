@@ -16,6 +16,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 WindowTitle = "基礎体温表"
 SampleTitle = "2002/08 サンプル"
@@ -55,6 +56,9 @@ TableRequests = [
 
 # The program and the bus answer in their own time; a wait that takes longer has failed.
 DeadlineSeconds = 30
+# What Qt answers when asked about an element that has gone, such as the start-up message
+# and its buttons while the message closes.
+GoneAway = "No such object path"
 
 
 def fail(message):
@@ -69,9 +73,16 @@ def check(holds, what, found):
 
 
 def wait_for(what, find):
+    """What `find` finds before the deadline. An element that goes away while `find` reads it
+    is one not there yet: `find` looks again."""
     end = time.monotonic() + DeadlineSeconds
     while time.monotonic() < end:
-        found = find()
+        try:
+            found = find()
+        except GLib.GError as error:
+            if GoneAway not in error.message:
+                raise
+            found = None
         if found:
             return found
         time.sleep(0.05)

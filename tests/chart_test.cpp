@@ -21,9 +21,10 @@ struct Call {
 
 std::ostream &operator<<(std::ostream &out, const Call &call)
 {
-    return out << (call.kind == Call::Line ? "Line(" : "Box(") << call.x1 << ',' << call.y1 << " - " << call.x2 << ','
-               << call.y2 << " rgb " << int(call.colour.red) << ',' << int(call.colour.green) << ','
-               << int(call.colour.blue) << ')';
+    out << (call.kind == Call::Line ? "Line(" : "Box(") << call.x1 << ',' << call.y1 << " - " << call.x2 << ','
+        << call.y2 << ' ';
+    PrintTo(call.colour, &out);
+    return out << ')';
 }
 
 class LoggingSurface final : public ChartSurface {

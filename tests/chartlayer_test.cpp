@@ -32,7 +32,7 @@ void Draw(ChartSurface &surface, const Drawing &d)
 
 const Drawing Grid{false, 1200, 800, 7200, 800, Drawn(Major)};
 const Drawing Curve{false, 1200, 500, 7200, 1100, Drawn(Red)};
-const Drawing Marker{true, 1100, 700, 1300, 900, Drawn(Pink)};
+const Drawing Marker{true, 2100, 550, 2300, 650, Drawn(Pink)}; // the curve crosses it
 const Drawing NegativeZero{false, -0.0f, 800, 600, 800, Drawn(Major)};
 const Drawing PositiveZero{false, 0.0f, 800, 600, 800, Drawn(Major)};
 
@@ -59,7 +59,7 @@ TEST(ChartLayer, RedrawingKeepsOneCopyAndTheSamePicture)
         {"distinct", {Grid, Curve, Marker}, 3},
         {"grid drawn again over the curve", {Grid, Curve, Grid}, 2},
         {"whole chart drawn three times", {Grid, Curve, Marker, Grid, Curve, Marker, Grid, Curve, Marker}, 3},
-        {"marker under a later curve", {Marker, Curve, Marker, Curve}, 2},
+        {"marker under a later curve", {Curve, Marker, Curve}, 2},
         {"zero and negative zero are one point", {NegativeZero, Curve, PositiveZero}, 2},
     };
     for (const auto &c : cases) {
@@ -112,7 +112,7 @@ TEST(ChartLayer, PictureFollowsTheDevicePixelRatio)
     ChartLayer layer(LayerSize);
     Draw(layer, Grid);
     EXPECT_EQ(layer.Image(1.0).size(), LayerSize);
-    EXPECT_EQ(layer.Image(1.0).pixel(GridColumn, Row38), Major);
+    EXPECT_EQ(Pixel(layer.Image(1.0).pixel(GridColumn, Row38)), Major);
     EXPECT_EQ(layer.Image(2.0).size(), LayerSize * 2);
     EXPECT_EQ(layer.Image(1.5).size(), QSize(998, 650)) << "rounded up to whole device pixels";
 }

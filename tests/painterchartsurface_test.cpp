@@ -33,13 +33,13 @@ QImage DrawTestMonth(qreal scale)
 struct PixelCase {
     const char *what;
     int x, y;
-    QRgb colour;
+    Pixel colour;
 };
 
 void ExpectPixels(const QImage &image, std::initializer_list<PixelCase> cases)
 {
     for (const PixelCase &c : cases)
-        EXPECT_EQ(image.pixel(c.x, c.y), c.colour) << c.what << " at " << c.x << ',' << c.y;
+        EXPECT_EQ(Pixel(image.pixel(c.x, c.y)), c.colour) << c.what << " at " << c.x << ',' << c.y;
 }
 
 TEST(PainterChartSurface, DrawsTheChartOnItsPixelsAtRealSize)

@@ -2,7 +2,11 @@
 
 #include "windowtesting.h"
 
-#include <QPdfWriter>
+#include "paint/pagerendering.h"
+#include "window/form1.h"
+
+#include <QFile>
+#include <QPageLayout>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSet>
@@ -141,15 +145,14 @@ PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown)
 
 PrintedPage RenderedWindowPage(Form1 &form, int dpi)
 {
+    const PrinterPaper paper{.resolution = dpi};
+    const QByteArray pdf = RenderPdf(form.TakePicture(), PageLayoutOf(paper), paper.resolution);
     const QTemporaryDir scratch;
-    const QString file = scratch.filePath(QStringLiteral("window.pdf"));
-    {
-        QPdfWriter writer(file);
-        writer.setResolution(dpi);
-        if (!form.RenderPage(writer))
-            return {};
-    }
-    return RenderPrintedPage(file, YellowGroundOf(form));
+    QFile file(scratch.filePath(QStringLiteral("window.pdf")));
+    if (pdf.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
+        return {};
+    file.close();
+    return RenderPrintedPage(file.fileName(), YellowGroundOf(form));
 }
 
 void ExpectSampleChartOnPage(const PrintedPage &page)

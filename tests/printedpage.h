@@ -47,8 +47,8 @@ ProgramRun Run(const QString &program, const QStringList &arguments);
 // `yellowShown`. An empty image means the page could not be rendered.
 PrintedPage RenderPrintedPage(const QString &pdf, QRect yellowShown);
 
-// The window rendered on a PDF page at `dpi` dots an inch, as "印刷" renders it, and that
-// page turned into pixels.
+// The window rendered on a PDF page of A4 without margins at `dpi` dots an inch, as "印刷"
+// renders it, and that page turned into pixels.
 PrintedPage RenderedWindowPage(Form1 &form, int dpi);
 
 // Where the window shows the text box's yellow ground, in its own pixels.

@@ -8,6 +8,16 @@
 #include <ostream>
 #include <string_view>
 
+namespace bbt {
+
+// A colour the chart hands its surface, printed as (r, g, b) when a test fails.
+inline void PrintTo(const RgbColour &colour, std::ostream *out)
+{
+    *out << '(' << int(colour.red) << ", " << int(colour.green) << ", " << int(colour.blue) << ')';
+}
+
+} // namespace bbt
+
 // What the tests expect, written out as the user sees and measures it, never
 // read from the program: a wrong constant in the program fails a test instead of moving
 // the test along with it. Core and window tests alike include this header.
@@ -16,10 +26,28 @@ namespace bbt::facts {
 // On screen, 15 twips are one device-independent pixel.
 inline constexpr int TwipsPerPixel = 15;
 
-// A colour as Qt's QRgb holds it, 0xAARRGGBB, opaque.
-constexpr unsigned Rgb(unsigned red, unsigned green, unsigned blue)
+// A pixel's colour as Qt's QRgb holds it, 0xAARRGGBB: compared as that number, and
+// printed as (r, g, b) when a test fails.
+struct Pixel {
+    constexpr explicit Pixel(unsigned argb)
+        : argb(argb)
+    {
+    }
+    constexpr operator unsigned() const
+    {
+        return argb;
+    }
+    unsigned argb;
+};
+inline void PrintTo(Pixel pixel, std::ostream *out)
 {
-    return 0xFF000000u | red << 16 | green << 8 | blue;
+    *out << '(' << (pixel.argb >> 16 & 0xFF) << ", " << (pixel.argb >> 8 & 0xFF) << ", " << (pixel.argb & 0xFF) << ')';
+}
+
+// An opaque colour.
+constexpr Pixel Rgb(unsigned red, unsigned green, unsigned blue)
+{
+    return Pixel(0xFF000000u | red << 16 | green << 8 | blue);
 }
 // The same colour as the chart hands it to its surface.
 constexpr RgbColour Drawn(unsigned rgb)
@@ -27,18 +55,19 @@ constexpr RgbColour Drawn(unsigned rgb)
     return {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb)};
 }
 
-inline constexpr unsigned Major = Rgb(10, 10, 10); // 35.0 to 38.0 °C, days 1, 10, 20 and 30
-inline constexpr unsigned Minor = Rgb(150, 150, 150); // the other lines of the grid
-inline constexpr unsigned Red = Rgb(255, 0, 0); // the curve
-inline constexpr unsigned Pink = Rgb(255, 100, 255); // the check days' boxes
-inline constexpr unsigned White = Rgb(255, 255, 255); // the window's ground
-inline constexpr unsigned Yellow = Rgb(255, 255, 192); // the text box's ground
+inline constexpr Pixel Major = Rgb(10, 10, 10); // 35.0 to 38.0 °C, days 1, 10, 20 and 30
+inline constexpr Pixel Minor = Rgb(150, 150, 150); // the other lines of the grid
+inline constexpr Pixel Red = Rgb(255, 0, 0); // the curve
+inline constexpr Pixel Pink = Rgb(255, 100, 255); // the check days' boxes
+inline constexpr Pixel White = Rgb(255, 255, 255); // the window's ground
+inline constexpr Pixel Yellow = Rgb(255, 255, 192); // the text box's ground
 
 // Pixels of the chart at 100 %: a line at t twips covers the pixel t / 15, rounded down.
 inline constexpr int GridColumn = 100; // 1500 twips, between the lines of days 2 and 3
 inline constexpr int Row38 = 53; // the 38.0 line, 800 twips
 inline constexpr int Day1Column = 80; // the line of day 1, 1200 twips
-inline constexpr int MarkerRow = 351; // inside the check days' boxes, 5250 to 5350 twips
+// Inside the check days' boxes, 5250 to 5350 twips, where the 35.0 line runs under them.
+inline constexpr int MarkerRow = 353;
 // A column a little left of the line of `day`, inside its box (200 twips wide).
 constexpr int MarkerColumn(int day)
 {

@@ -33,7 +33,7 @@ TEST(OnWayland, DrawsTheChart)
     Click(*form, "Command3");
     // Headless weston, as the fixture starts it, has no renderer and so no screen to
     // read back: the window paints itself into an image instead.
-    EXPECT_EQ(form->grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(GridColumn, Row38), Major)
+    EXPECT_EQ(Pixel(form->grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(GridColumn, Row38)), Major)
         << "38.0 line";
 }
 

@@ -44,6 +44,9 @@ const QColor Background(255, 255, 255);
 const QColor DataBoxBackground(255, 255, 192);
 const QColor Ink(0, 0, 0);
 
+// What ends a line of the text the reader reads, as the memo pad writes it.
+constexpr std::u16string_view LineSeparator = u"\r\n";
+
 // Far more than the title label's width shows, even of the narrowest characters.
 constexpr std::size_t TitleShownLength = 256;
 
@@ -168,7 +171,7 @@ QChar FoldedToAscii(QChar c)
 // one, turned into `separator`; the title line with every character as typed, the lines
 // after it with full-width ASCII folded (FoldedToAscii). Written straight into room for the
 // longest result, a megabyte of records costs a few milliseconds.
-QString BoxText(const QPlainTextEdit &box, const QString &separator)
+QString BoxText(const QPlainTextEdit &box, std::u16string_view separator)
 {
     const QString raw = box.document()->toRawText();
     QString text(raw.size() * std::max<qsizetype>(separator.size(), 1), Qt::Uninitialized);
@@ -281,8 +284,7 @@ void Form1::Form_Load()
     prompt.setText(StartupPrompt);
     prompt.exec();
 
-    LineSeparator = QStringLiteral("\r\n");
-    Text1->setPlainText(QString::fromStdU16String(SampleText(View(LineSeparator))));
+    Text1->setPlainText(QString::fromStdU16String(SampleText(LineSeparator)));
 }
 
 // Asking the document costs the same however long the text is.
@@ -343,14 +345,9 @@ void Form1::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-WindowPicture Form1::TakePicture() const
+WindowPicture Form1::TakePicture()
 {
     return PaintWindowPicture(*this, QSizeF(ClientWidth, ClientHeight), m_chartLayer);
-}
-
-bool Form1::RenderPage(QPagedPaintDevice &device) const
-{
-    return RenderOnPage(TakePicture(), device);
 }
 
 // An ordinary edit, so that Ctrl+Z brings the month back; the focus goes to the box, where
@@ -369,10 +366,9 @@ void Form1::Command3_Click()
     const QString text = BoxText(*Text1, LineSeparator);
 
     std::u16string_view remaining = View(text);
-    const std::u16string_view separator = View(LineSeparator);
-    const QString title = ShownTitle(TakeLine(remaining, separator));
+    const QString title = ShownTitle(TakeLine(remaining, LineSeparator));
     Label2->setText(title);
-    ReadRecords(remaining, separator, DayTemperature, DayFlag, m_locale);
+    ReadRecords(remaining, LineSeparator, DayTemperature, DayFlag, m_locale);
     const bool showCheckDays = Check1->checkState() == Qt::Checked;
     m_chartLayer.BeginDrawing();
     DrawChart(m_chartLayer, DayTemperature, DayFlag, showCheckDays);

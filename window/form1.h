@@ -6,7 +6,6 @@
 #include "record/recordreader.h"
 #include "window/windowpainting.h"
 
-#include <QString>
 #include <QWidget>
 
 #include <array>
@@ -16,7 +15,6 @@ class QCheckBox;
 class QEventLoopLocker;
 class QLabel;
 class QPageLayout;
-class QPagedPaintDevice;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -38,10 +36,10 @@ public:
     explicit Form1(const NumberLocale &locale, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // The picture of the window as it stands, for the printed page.
-    WindowPicture TakePicture() const;
-    // Renders the window as it stands on a page of `device`, as "印刷" sends it.
-    bool RenderPage(QPagedPaintDevice &device) const;
+    // The picture of the window as it stands, for the printed page. While it paints the
+    // text box it makes the box one that cannot be typed in, so that the text cursor stays
+    // off the page, and gives the box its interaction flags back after.
+    WindowPicture TakePicture();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -66,7 +64,6 @@ private:
     QCheckBox *Check1 = nullptr;
     ChartElement *m_chartElement = nullptr;
 
-    QString LineSeparator;
     DayTemperatureTable DayTemperature{};
     DayFlagTable DayFlag{};
     NumberLocale m_locale;

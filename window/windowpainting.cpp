@@ -202,7 +202,7 @@ void PaintControl(QPainter &painter, QWidget &control)
 
 } // namespace
 
-WindowPicture PaintWindowPicture(const QWidget &window, QSizeF clientArea, const ChartLayer &chartLayer)
+WindowPicture PaintWindowPicture(QWidget &window, QSizeF clientArea, const ChartLayer &chartLayer)
 {
     QPicture drawing;
     {
