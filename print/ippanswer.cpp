@@ -4,19 +4,6 @@ namespace bbt {
 
 namespace {
 
-bool WantsAuthentication(int status)
-{
-    switch (status) {
-    case IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED:
-    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
-    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
-    case IPP_STATUS_ERROR_FORBIDDEN:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The problem an HTTP status names, where it names one of its own.
 PrintProblem ProblemOfHttp(int status, PrintProblem otherwise)
 {
@@ -39,9 +26,12 @@ PrintProblem ProblemOfHttp(int status, PrintProblem otherwise)
 // The problem an IPP status names, where it names one of its own.
 PrintProblem ProblemOfIpp(int status, PrintProblem otherwise)
 {
-    if (WantsAuthentication(status))
-        return PrintProblem::NeedsAuthentication;
     switch (status) {
+    case IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED:
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+    case IPP_STATUS_ERROR_FORBIDDEN:
+        return PrintProblem::NeedsAuthentication;
     case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
         return PrintProblem::Refusing;
     case IPP_STATUS_ERROR_NOT_FOUND:
