@@ -109,9 +109,7 @@ PrintReport CupsClient::Send(std::string_view pdf, const std::string &title)
 {
     // Asked here rather than through cupsCreateJob, which looks the printer up again on
     // connections of its own, outside the bounds of this one.
-    const Ipp create(ippNewRequest(IPP_OP_CREATE_JOB));
-    ippAddString(create.get(), IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri().c_str());
-    ippAddString(create.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    const Ipp create = JobRequest(IPP_OP_CREATE_JOB);
     ippAddString(create.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
     AddWhatThePageNeeds(create.get());
     const IppAnswer created = m_connection.Ask(create.get());
@@ -119,10 +117,7 @@ PrintReport CupsClient::Send(std::string_view pdf, const std::string &title)
     if (m_job == 0)
         return FailureOf(created, PageStage::NotSent, PrintProblem::SendFailed, m_printer);
 
-    const Ipp send(ippNewRequest(IPP_OP_SEND_DOCUMENT));
-    ippAddString(send.get(), IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri().c_str());
-    ippAddInteger(send.get(), IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", m_job);
-    ippAddString(send.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    const Ipp send = JobRequest(IPP_OP_SEND_DOCUMENT);
     ippAddString(send.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "document-name", nullptr, title.c_str());
     ippAddString(send.get(), IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, CUPS_FORMAT_PDF);
     ippAddBoolean(send.get(), IPP_TAG_OPERATION, "last-document", 1);
@@ -142,11 +137,17 @@ PrintReport CupsClient::Send(std::string_view pdf, const std::string &title)
 
 void CupsClient::CancelJob()
 {
-    const Ipp cancel(ippNewRequest(IPP_OP_CANCEL_JOB));
-    ippAddString(cancel.get(), IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri().c_str());
-    ippAddInteger(cancel.get(), IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", m_job);
-    ippAddString(cancel.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    m_connection.Ask(cancel.get());
+    m_connection.Ask(JobRequest(IPP_OP_CANCEL_JOB).get());
+}
+
+Ipp CupsClient::JobRequest(ipp_op_t operation) const
+{
+    Ipp request(ippNewRequest(operation));
+    ippAddString(request.get(), IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri().c_str());
+    if (m_job != 0)
+        ippAddInteger(request.get(), IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", m_job);
+    ippAddString(request.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    return request;
 }
 
 // The page is drawn upright, one to a sheet, at real size, for the paper the printer said it

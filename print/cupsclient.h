@@ -38,6 +38,8 @@ private:
     void AddWhatThePageNeeds(ipp_t *request) const;
     // Takes the job created back out of the queue, whatever the server answers.
     void CancelJob();
+    // A request from the user about the printer found, and about its job once there is one.
+    Ipp JobRequest(ipp_op_t operation) const;
     std::string PrinterUri() const;
     // Waits `interval`; false when following was stopped first.
     bool PauseUnlessStopped(std::chrono::milliseconds interval);
