@@ -1,5 +1,7 @@
 #include "fakeprintserver.h"
 
+#include "print/ippreaders.h"
+
 #include <cups/ipp.h>
 
 #include <algorithm>
@@ -91,22 +93,6 @@ std::optional<std::pair<std::string, std::size_t>> WholeRequest(std::string_view
         if (size == 0)
             return std::pair{std::move(body), at};
     }
-}
-
-ipp_t *ParsedIpp(std::string_view bytes)
-{
-    ipp_t *ipp = ippNew();
-    ippReadIO(
-        &bytes,
-        [](void *source, ipp_uchar_t *buffer, size_t wanted) -> ssize_t {
-            auto *left = static_cast<std::string_view *>(source);
-            const std::size_t taken = std::min(wanted, left->size());
-            std::copy_n(left->data(), taken, buffer);
-            left->remove_prefix(taken);
-            return ssize_t(taken);
-        },
-        1, nullptr, ipp);
-    return ipp;
 }
 
 std::string Encoded(ipp_t *ipp)
@@ -363,7 +349,11 @@ void FakePrintServer::AnswerInPieces(Link &link, const std::string &answer)
 
 std::pair<int, std::string> FakePrintServer::AnswerTo(std::string_view ippRequest)
 {
-    ipp_t *request = ParsedIpp(ippRequest);
+    // Read as the client reads an answer; what cannot be read is a request of nothing.
+    Ipp parsed = IppMessageOf(ippRequest);
+    if (!parsed)
+        parsed.reset(ippNew());
+    ipp_t *request = parsed.get();
     ipp_t *answer = ippNewResponse(request);
     const FakePrinter &printer = m_printer;
     int httpStatus = 200;
@@ -405,7 +395,6 @@ std::pair<int, std::string> FakePrintServer::AnswerTo(std::string_view ippReques
     }
     const std::string answerBytes = httpStatus == 200 ? Encoded(answer) : std::string();
     const int operation = ippGetOperation(request);
-    ippDelete(request);
     ippDelete(answer);
     return {operation, HttpAnswer(httpStatus, answerBytes)};
 }
