@@ -92,13 +92,6 @@ Outcome OutcomeOf(PrintProblem problem)
     return {false, Warning, "印刷できませんでした。"};
 }
 
-// Where the message says the page did not print, it offers to keep the page as a PDF: a
-// page that waits, or whose end was not seen, may still print.
-bool OffersPdf(PrintProblem problem)
-{
-    return OutcomeOf(problem).icon == QMessageBox::Warning;
-}
-
 // A printer's name on one line, its reason on five, a path on one line of 300 characters:
 // what a message box can hold.
 constexpr int NameLines = 1, ReasonLines = 5;
@@ -244,7 +237,10 @@ std::unique_ptr<QMessageBox> PrintMessageBox(const PrintReport &report, const QS
     const Outcome outcome = OutcomeOf(report.problem);
     if (!outcome.words)
         return nullptr;
-    return MessageBox(outcome.icon, title, PrintMessage(report, outcome), OffersPdf(report.problem), parent);
+    // Where the message warns, as the page did not print, it offers to keep the page as a PDF:
+    // a page that waits, or whose end was not seen, may still print.
+    const bool offersPdf = outcome.icon == QMessageBox::Warning;
+    return MessageBox(outcome.icon, title, PrintMessage(report, outcome), offersPdf, parent);
 }
 
 void TellPrintOutcome(const PrintReport &report, const PressedPage &page, const QString &title, QWidget *parent)
